@@ -1,0 +1,40 @@
+# Shared by ./run.sh and ./test.sh: install what is missing, then configure and
+# build incrementally into ./build.
+set -euo pipefail
+
+MIRELKA_ROOT="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
+MIRELKA_BUILD="$MIRELKA_ROOT/build"
+
+# Debian 12 packages the program, its build and its tests need.
+MIRELKA_PACKAGES=(
+    build-essential cmake ninja-build pkg-config
+    qt6-base-dev qt6-base-dev-tools qt6-webengine-dev qt6-webengine-dev-tools libgl-dev
+    fonts-liberation2
+    xvfb xauth xdotool imagemagick x11-utils
+    clang libclang-rt-14-dev
+)
+
+mirelka_install_packages() {
+    local missing=()
+    for p in "${MIRELKA_PACKAGES[@]}" "$@"; do
+        if ! dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q 'install ok installed'; then
+            missing+=("$p")
+        fi
+    done
+    [ ${#missing[@]} -eq 0 ] && return 0
+    echo "Installing: ${missing[*]}"
+    local sudo=""
+    [ "$(id -u)" -eq 0 ] || sudo="sudo"
+    $sudo apt-get update -q
+    DEBIAN_FRONTEND=noninteractive $sudo apt-get install -y -q --no-install-recommends "${missing[@]}"
+}
+
+mirelka_build() {
+    cmake --preset default -S "$MIRELKA_ROOT" >/dev/null
+    cmake --build "$MIRELKA_BUILD" --parallel "$(nproc)"
+}
+
+# The engine refuses to start its sandbox as root.
+if [ "$(id -u)" -eq 0 ]; then
+    export QTWEBENGINE_DISABLE_SANDBOX=1
+fi

@@ -1,0 +1,39 @@
+#include "app/MainM.h"
+
+#include "app/Declare.h"
+#include "mainwindow/frmForma.h"
+#include "pageview/NomerStranicyM.h"
+#include "tabs/TabManager.h"
+
+#include <QCoreApplication>
+
+QString DataPathFor(const QString &applicationFolder)
+{
+    QString path = applicationFolder;
+    const QChar separator = path.contains(QLatin1Char('\\')) ? QLatin1Char('\\') : QLatin1Char('/');
+    if (!path.endsWith(separator))
+        path += separator;
+    path += QStringLiteral("Data");
+    path += separator;
+    return path;
+}
+
+void Main()
+{
+    auto &d = decl();
+    d.DataPath = DataPathFor(QCoreApplication::applicationDirPath());
+    d.PanelClosed = {0};
+    d.PanelLink = {0};
+    d.LastLink = -1;
+    d.HoverLink = -1;
+    d.FoundLast = -1;
+
+    // The window and its canvas exist before the first layout reads them.
+    auto &forma = frmForma::instance();
+    d.PageCanvas = forma.picText;
+    forma.Form_Load();
+
+    QCoreApplication::processEvents();
+    ActivePanelM(0);
+    NomerStranicyM(1);
+}

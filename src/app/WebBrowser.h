@@ -1,0 +1,68 @@
+#pragma once
+
+#include <QUrl>
+#include <QWidget>
+
+#include <functional>
+
+// The embedded web browser as the program uses it: silent mode, navigation
+// with flags, and four events. Visibility and placement are the widget's own
+// (setVisible, setGeometry). Browsers are made only through createBrowser(),
+// so tests can put a recording double in the engine's place.
+class WebBrowser : public QWidget
+{
+    Q_OBJECT
+
+public:
+    // Navigate() flag: do not read the page from the cache.
+    static constexpr int NoReadFromCache = 4;
+
+    // Who started a navigation that is about to happen.
+    enum class NavigationKind {
+        Program,     // navigate() called by the program
+        LinkClicked, // the user followed a link in the page
+        Other        // the page itself: redirects, scripts, reloads, forms
+    };
+
+    struct NavigateRequest
+    {
+        QUrl url;
+        NavigationKind kind = NavigationKind::Other;
+        bool mainFrame = true;
+        bool cancel = false;
+    };
+
+    struct NewWindowRequest
+    {
+        QUrl url;
+        bool userInitiated = false;
+        bool cancel = false;
+    };
+
+    explicit WebBrowser(QWidget *parent = nullptr) : QWidget(parent) { }
+
+    // When silent, the browser shows no dialog boxes of its own.
+    virtual void setSilent(bool silent) = 0;
+    virtual bool isSilent() const = 0;
+
+    // Starts loading and returns at once. The address is "about:" followed by
+    // inline HTML, a local file path, or an http(s) address.
+    virtual void navigate(const QString &address, int flags = 0) = 0;
+
+signals:
+    // Among its texts: the address of the link under the pointer.
+    void statusTextChange(const QString &text);
+    void titleChange(const QString &title);
+    // Before every navigation; setting request->cancel stops it.
+    void beforeNavigate2(WebBrowser::NavigateRequest *request);
+    // When the page asks for a new window; setting request->cancel prevents it.
+    void newWindow2(WebBrowser::NewWindowRequest *request);
+};
+
+using BrowserFactory = std::function<WebBrowser *(QWidget *parent)>;
+
+// Makes a browser with the installed factory (the engine-backed one unless a
+// test has installed another).
+WebBrowser *createBrowser(QWidget *parent);
+// Installs a factory; an empty one restores the engine-backed browser.
+void setBrowserFactory(BrowserFactory factory);

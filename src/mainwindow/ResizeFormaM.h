@@ -1,0 +1,5 @@
+#pragma once
+
+// Places the main window's controls for its client size and publishes
+// FormWidth, PageWidth and PageHeight.
+void ResizeFormaM();

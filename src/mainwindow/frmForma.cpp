@@ -1,0 +1,158 @@
+#include "mainwindow/frmForma.h"
+
+#include "app/Declare.h"
+#include "app/WebBrowser.h"
+#include "mainwindow/ResizeFormaM.h"
+#include "pageview/PictureBox.h"
+#include "pageview/ProkrutkaM.h"
+#include "pageview/VyborLinksM.h"
+#include "search/frmFound.h"
+#include "tabs/TabManager.h"
+#include "tabs/usrPanel.h"
+#include "web/frmOprog.h"
+#include "web/usrReklamaX.h"
+
+#include <QCloseEvent>
+#include <QFrame>
+#include <QMenuBar>
+#include <QScrollBar>
+
+namespace {
+frmForma *g_forma = nullptr;
+}
+
+frmForma &frmForma::instance()
+{
+    if (!g_forma)
+        g_forma = new frmForma;
+    return *g_forma;
+}
+
+bool frmForma::exists()
+{
+    return g_forma != nullptr;
+}
+
+void frmForma::destroyInstance()
+{
+    delete g_forma;
+    g_forma = nullptr;
+}
+
+frmForma::frmForma()
+{
+    setWindowTitle(QStringLiteral("Mirelka online"));
+    setAttribute(Qt::WA_DeleteOnClose, false);
+    createControls();
+    createMenu();
+}
+
+frmForma::~frmForma()
+{
+    if (g_forma == this)
+        g_forma = nullptr;
+}
+
+void frmForma::createControls()
+{
+    client = new QWidget(this);
+    client->setAutoFillBackground(true);
+    QPalette pal = client->palette();
+    pal.setColor(QPalette::Window, QColor(224, 224, 224));
+    client->setPalette(pal);
+    client->setMinimumSize(MinimumSize);
+    client->installEventFilter(this);
+    setCentralWidget(client);
+    resize(DesignSize.width(), DesignSize.height() + menuBar()->sizeHint().height());
+
+    usrReklamaX1 = new usrReklamaX(client);
+    usrReklamaX1->move(0, 0);
+
+    WebBrowser *web0 = createBrowser(client);
+    web0->setVisible(false);
+    WebRazdel.insert(0, web0);
+
+    picBox = new QFrame(client);
+    picBox->setFrameStyle(QFrame::Panel | QFrame::Sunken);
+    picBox->setLineWidth(2);
+    picBox->setAutoFillBackground(true);
+    pal = picBox->palette();
+    pal.setColor(QPalette::Window, Qt::white);
+    picBox->setPalette(pal);
+    picBox->move(0, 105);
+    picBox->setFocusPolicy(Qt::NoFocus);
+    picBoxInner = new QWidget(picBox);
+    picBoxInner->move(2, 2);
+
+    VScroll1 = new QScrollBar(Qt::Vertical, picBoxInner);
+    // Clicking the bar leaves the keyboard on the page, so the keys keep scrolling.
+    VScroll1->setFocusPolicy(Qt::NoFocus);
+    VScroll1->setMinimum(0);
+    VScroll1->setMaximum(0);
+    VScroll1->setEnabled(false);
+
+    picText = new PictureBox(picBoxInner);
+    picText->move(0, 0);
+    picText->setFocusPolicy(Qt::StrongFocus);
+    QFont pageFont(QStringLiteral("Times New Roman"));
+    pageFont.setStyleHint(QFont::Serif);
+    picText->setDrawFont(pageFont);
+    VScroll1->raise();
+
+    connect(VScroll1, &QScrollBar::valueChanged, this, [] { VScroll1_Change(); });
+    connect(picText, &PictureBox::keyPressed, this, [](int key) { picText_KeyDown(key); });
+    connect(picText, &PictureBox::keyReleased, this, [](int key) { picText_KeyUp(key); });
+    connect(picText, &PictureBox::mouseMoved, this, [](QPointF at) { picText_MouseMove(at); });
+    connect(picText, &PictureBox::mouseReleased, this,
+            [](Qt::MouseButton, QPointF) { picText_MouseUp(); });
+
+    auto *tab0 = new usrPanel(client);
+    tab0->setToolTip(QStringLiteral("Каталог"));
+    tab0->move(0, 77);
+    usrPanel1.insert(0, tab0);
+}
+
+void frmForma::createMenu()
+{
+    Menu = menuBar()->addMenu(QStringLiteral("Меню"));
+    MenuFound = Menu->addAction(QStringLiteral("Поиск"));
+    MenuFound->setShortcut(QKeySequence(Qt::Key_F3));
+    MenuClose = Menu->addAction(QStringLiteral("Закрыть раздел"));
+    MenuClose->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_F4));
+    MenuClose->setEnabled(false);
+    MenuSep2 = Menu->addSeparator();
+    MenuHelp = Menu->addAction(QStringLiteral("Вызов справки"));
+    MenuHelp->setShortcut(QKeySequence(Qt::Key_F1));
+    MenuAbout = Menu->addAction(QStringLiteral("О программе"));
+    MenuExit = Menu->addAction(QStringLiteral("Выход"));
+
+    connect(MenuFound, &QAction::triggered, this, [] { MenuFound_Click(); });
+    connect(MenuClose, &QAction::triggered, this, [] { MenuClose_Click(); });
+    connect(MenuHelp, &QAction::triggered, this, [] { MenuHelp_Click(); });
+    connect(MenuAbout, &QAction::triggered, this, [] { MenuAbout_Click(); });
+    connect(MenuExit, &QAction::triggered, this, [this] { close(); });
+}
+
+void frmForma::Form_Load()
+{
+    show();
+    usrPanel1.value(0)->NoClose();
+    WebBrowser *web0 = WebRazdel.value(0);
+    web0->setSilent(true);
+    web0->navigate(QStringLiteral("about:<html><body></body></html>"));
+    usrReklamaX1->Start();
+}
+
+bool frmForma::eventFilter(QObject *watched, QEvent *event)
+{
+    if (watched == client && event->type() == QEvent::Resize && !isMinimized())
+        ResizeFormaM();
+    return QMainWindow::eventFilter(watched, event);
+}
+
+void frmForma::closeEvent(QCloseEvent *event)
+{
+    // Unload: release the page canvas; nothing is saved.
+    decl().PageCanvas = nullptr;
+    event->accept();
+}

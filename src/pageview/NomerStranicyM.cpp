@@ -1,0 +1,4 @@
+#include "pageview/NomerStranicyM.h"
+
+void NomerStranicyM(int) { }
+void PrintPageLine(const QString &) { }

@@ -1,0 +1,68 @@
+#pragma once
+
+#include <QColor>
+#include <QFont>
+#include <QImage>
+#include <QWidget>
+
+// A picture box that keeps what is drawn on it: every drawing goes into a
+// retained image, and painting only copies that image to the screen. Text is
+// measured and drawn at 96 dots per inch whatever the screen, so a page lays
+// out the same everywhere.
+class PictureBox : public QWidget
+{
+    Q_OBJECT
+
+public:
+    explicit PictureBox(QWidget *parent = nullptr);
+
+    void setBackColor(const QColor &color);
+    QColor backColor() const { return m_back; }
+
+    void setForeColor(const QColor &color) { m_fore = color; }
+    QColor foreColor() const { return m_fore; }
+
+    // The drawing font: its family and weight stay, its size changes.
+    void setDrawFont(const QFont &font);
+    void setFontSize(qreal points);
+    QFont drawFont() const { return m_font; }
+
+    // Width of a text in the current font, in pixels.
+    qreal textWidth(const QString &text) const;
+
+    // Prints a text with the top left of its cell at (x, y), in the current
+    // font and colour.
+    void print(int x, int y, const QString &text);
+
+    // Outline of the box from (x1, y1) to (x2, y2), both corners included.
+    void drawBox(int x1, int y1, int x2, int y2, const QColor &color);
+    // The same box, filled.
+    void fillBox(int x1, int y1, int x2, int y2, const QColor &color);
+
+    // Clears the whole image to the background colour.
+    void clear();
+
+    const QImage &image() const { return m_image; }
+
+signals:
+    void mouseMoved(QPointF position);
+    void mousePressed(Qt::MouseButton button, QPointF position);
+    void mouseReleased(Qt::MouseButton button, QPointF position);
+    void keyPressed(int key);
+    void keyReleased(int key);
+
+protected:
+    void paintEvent(QPaintEvent *event) override;
+    void resizeEvent(QResizeEvent *event) override;
+    void mouseMoveEvent(QMouseEvent *event) override;
+    void mousePressEvent(QMouseEvent *event) override;
+    void mouseReleaseEvent(QMouseEvent *event) override;
+    void keyPressEvent(QKeyEvent *event) override;
+    void keyReleaseEvent(QKeyEvent *event) override;
+
+private:
+    QImage m_image;
+    QColor m_back = Qt::white;
+    QColor m_fore = Qt::black;
+    QFont m_font;
+};

@@ -1,0 +1,6 @@
+#include "pageview/ProkrutkaM.h"
+
+void ProkrutkaM() { }
+void VScroll1_Change() { }
+void picText_KeyDown(int) { }
+void picText_KeyUp(int) { }

@@ -1,0 +1,3 @@
+#include "search/frmFound.h"
+
+void MenuFound_Click() { }

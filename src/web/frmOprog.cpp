@@ -1,0 +1,3 @@
+#include "web/frmOprog.h"
+
+void MenuAbout_Click() { }
