@@ -13,6 +13,7 @@
 #include "web/usrReklamaX.h"
 
 #include <QCloseEvent>
+#include <QCoreApplication>
 #include <QFrame>
 #include <QMenuBar>
 #include <QScrollBar>
@@ -97,6 +98,8 @@ void frmForma::createControls()
     QFont pageFont(QStringLiteral("Times New Roman"));
     pageFont.setStyleHint(QFont::Serif);
     picText->setDrawFont(pageFont);
+    // The wheel over the page turns the page's scroll bar.
+    picText->installEventFilter(this);
     VScroll1->raise();
 
     connect(VScroll1, &QScrollBar::valueChanged, this, [] { VScroll1_Change(); });
@@ -147,6 +150,10 @@ bool frmForma::eventFilter(QObject *watched, QEvent *event)
 {
     if (watched == client && event->type() == QEvent::Resize && !isMinimized())
         ResizeFormaM();
+    if (watched == picText && event->type() == QEvent::Wheel && VScroll1->isEnabled()) {
+        QCoreApplication::sendEvent(VScroll1, event);
+        return true;
+    }
     return QMainWindow::eventFilter(watched, event);
 }
 
