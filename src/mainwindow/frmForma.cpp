@@ -15,6 +15,7 @@
 #include <QCloseEvent>
 #include <QCoreApplication>
 #include <QFrame>
+#include <QLayout>
 #include <QMenuBar>
 #include <QScrollBar>
 
@@ -46,6 +47,10 @@ frmForma::frmForma()
     setAttribute(Qt::WA_DeleteOnClose, false);
     createControls();
     createMenu();
+    // The design size is the client area's, under the menu bar.
+    layout()->activate();
+    resize(DesignSize + (size() - client->size()));
+    layout()->activate();
 }
 
 frmForma::~frmForma()
@@ -64,7 +69,6 @@ void frmForma::createControls()
     client->setMinimumSize(MinimumSize);
     client->installEventFilter(this);
     setCentralWidget(client);
-    resize(DesignSize.width(), DesignSize.height() + menuBar()->sizeHint().height());
 
     usrReklamaX1 = new usrReklamaX(client);
     usrReklamaX1->move(0, 0);
