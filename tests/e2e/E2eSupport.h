@@ -92,13 +92,19 @@ public:
         m_process.start(m_folder + QStringLiteral("/mirelka"), {});
         if (!m_process.waitForStarted(10000))
             return false;
-        return waitFor([this] {
+        const bool found = waitFor([this] {
+            if (m_process.state() == QProcess::NotRunning)
+                return true;
             m_window = run(QStringLiteral("xdotool"),
                            {QStringLiteral("search"), QStringLiteral("--onlyvisible"), QStringLiteral("--name"),
                             QStringLiteral("^Mirelka online$")})
                            .section(QLatin1Char('\n'), 0, 0);
             return !m_window.isEmpty();
-        });
+        }, 40000);
+        if (!found || m_window.isEmpty())
+            qWarning() << "program window not found; state" << m_process.state() << "exit"
+                       << m_process.exitCode() << m_process.exitStatus();
+        return found && !m_window.isEmpty();
     }
 
     void stop()
