@@ -7,7 +7,10 @@
 #include "pageview/PictureBox.h"
 #include "pageview/VyborLinksM.h"
 #include "tabs/TabManager.h"
+#include "tabs/usrPanel.h"
+#include "web/Sites.h"
 
+#include <QFrame>
 #include <QtTest>
 
 using namespace TestSupport;
@@ -167,6 +170,67 @@ private slots:
         QCOMPARE(sectionsDrawn, 2);
         // The stale link index would have meant "list3" on section 2's page.
         QCOMPARE(decl().CurrentSection, 2);
+    }
+
+    void entryOpensItsPageInATab()
+    {
+        clickLink(39);
+        const auto &d = decl();
+        QCOMPARE(d.PanelCount, 1);
+        QCOMPARE(d.ActivePanel, 1);
+        QCOMPARE(d.PanelLink[1], EntryRecord(1, 1));
+        auto &f = frmForma::instance();
+        QCOMPARE(f.usrPanel1.value(1)->toolTip(), d.MultTable[1][1].Title);
+        auto *browser = static_cast<FakeBrowser *>(f.WebRazdel.value(1).data());
+        QCOMPARE(browser->navigations.size(), 1);
+        QCOMPARE(browser->navigations[0].first,
+                 QString::fromLatin1(DefaultCartoonSite) + QStringLiteral("/mults/?id=1-1"));
+        QVERIFY(browser->isSilent());
+        QVERIFY(!f.picBox->isVisible());
+    }
+
+    void entryWithAnOpenTabShowsIt()
+    {
+        clickLink(39);
+        ActivePanelM(0);
+        clickLink(40);
+        ActivePanelM(0);
+        clickLink(39);
+        QCOMPARE(decl().PanelCount, 2);
+        QCOMPARE(decl().ActivePanel, 1);
+
+        // Once that tab is closed, the entry gets a new one.
+        UnloadPanelM(1);
+        ActivePanelM(0);
+        clickLink(39);
+        QCOMPARE(decl().PanelCount, 3);
+        QCOMPARE(decl().ActivePanel, 3);
+        QCOMPARE(decl().PanelLink[3], EntryRecord(1, 1));
+    }
+
+    void sameEntryNumberInAnotherSectionGetsItsOwnTab()
+    {
+        clickLink(39);
+        ActivePanelM(0);
+        NomerStranicyM(2);
+        clickLink(39);
+        QCOMPARE(decl().PanelCount, 2);
+        QCOMPARE(decl().ActivePanel, 2);
+        QVERIFY(decl().PanelLink[1] != decl().PanelLink[2]);
+    }
+
+    void releaseWhileATabOpensOpensNoSecondTab()
+    {
+        moveTo(centreOf(39));
+        int tabsDuringYield = -1;
+        QTimer::singleShot(0, this, [&] {
+            QTest::mouseRelease(&canvas(), Qt::LeftButton, {}, centreOf(39));
+            tabsDuringYield = decl().PanelCount;
+        });
+        QTest::mousePress(&canvas(), Qt::LeftButton, {}, centreOf(39));
+        QTest::mouseRelease(&canvas(), Qt::LeftButton, {}, centreOf(39));
+        QCOMPARE(tabsDuringYield, 1);
+        QCOMPARE(decl().PanelCount, 1);
     }
 };
 
