@@ -64,10 +64,13 @@ void EngineBrowser::showEvent(QShowEvent *event)
     WebBrowser::showEvent(event);
     if (m_view || m_engineScheduled)
         return;
-    // Starting the engine takes a noticeable moment; let the window and
-    // the catalogue page paint first.
+    // Starting the engine takes a noticeable moment (about 0.1 s warm, more
+    // cold); let the window and the first catalogue page paint first. One
+    // deferral is not enough: start-up lets pending events run once before
+    // it draws the page, and a single posted call would run right there.
+    // Events posted while that pass runs wait for the next one.
     m_engineScheduled = true;
-    QTimer::singleShot(0, this, [this] { createEngine(); });
+    QTimer::singleShot(0, this, [this] { QTimer::singleShot(0, this, [this] { createEngine(); }); });
 }
 
 void EngineBrowser::resizeEvent(QResizeEvent *event)
@@ -81,6 +84,12 @@ void EngineBrowser::createEngine()
 {
     if (m_view)
         return;
+    if (!BrowserProfile::exists()) {
+        // The first engine start blocks for a while: put on the screen what
+        // the window has drawn so far (at start-up, the catalogue page).
+        if (QWidget *top = window(); top->isVisible())
+            top->repaint();
+    }
     QWebEngineProfile *profile = BrowserProfile::shared();
     if (!profile)
         return; // the application is shutting down
