@@ -146,6 +146,8 @@ private slots:
     void navigateShowsTitle();
     void cancelledNavigationLeavesPage();
     void linkHoverAndClick();
+    void pageStartedNavigations_data();
+    void pageStartedNavigations();
     void newWindowRefused_data();
     void newWindowRefused();
     void silentDialogs_data();
@@ -394,6 +396,41 @@ void tst_EngineBrowser::linkHoverAndClick()
     QCOMPARE(asked.last().url, QUrl(next));
     QCOMPARE(int(asked.last().kind), int(WebBrowser::NavigationKind::LinkClicked));
     QVERIFY(asked.last().mainFrame);
+}
+
+void tst_EngineBrowser::pageStartedNavigations_data()
+{
+    QTest::addColumn<QByteArray>("body");
+    QTest::addColumn<QString>("target");
+    QTest::addColumn<bool>("mainFrame");
+    QTest::newRow("refresh") << QByteArray("<meta http-equiv=\"refresh\" content=\"0; url=/next.html\">")
+                             << "/next.html" << true;
+    QTest::newRow("script while loading")
+        << QByteArray("<script>location.replace('/next.html');</script>") << "/next.html" << true;
+    QTest::newRow("frame") << QByteArray("<iframe src=\"/frame.html\"></iframe>") << "/frame.html" << false;
+}
+
+// What a page starts by itself is neither the program's nor a click, and
+// a frame's navigation says it is not the main one.
+void tst_EngineBrowser::pageStartedNavigations()
+{
+    QFETCH(QByteArray, body);
+    QFETCH(QString, target);
+    QFETCH(bool, mainFrame);
+    m_server->setPage(QStringLiteral("/start.html"), page("Start", body));
+    m_server->setPage(QStringLiteral("/next.html"), page("Next"));
+    m_server->setPage(QStringLiteral("/frame.html"), page("Frame"));
+    EngineBrowser *browser = shownBrowser();
+    QList<WebBrowser::NavigateRequest> asked;
+    connect(browser, &WebBrowser::beforeNavigate2, this,
+            [&asked](WebBrowser::NavigateRequest *request) { asked.append(*request); });
+    browser->navigate(m_server->url(QStringLiteral("/start.html")));
+    QTRY_COMPARE_WITH_TIMEOUT(m_server->countOf(target), 1, EngineTimeout);
+    QCOMPARE(asked.size(), 2);
+    QCOMPARE(int(asked.first().kind), int(WebBrowser::NavigationKind::Program));
+    QCOMPARE(asked.last().url, QUrl(m_server->url(target)));
+    QCOMPARE(int(asked.last().kind), int(WebBrowser::NavigationKind::Other));
+    QCOMPARE(asked.last().mainFrame, mainFrame);
 }
 
 void tst_EngineBrowser::newWindowRefused_data()
