@@ -8,7 +8,6 @@
 #include <QTimer>
 #include <QWebEngineHttpRequest>
 #include <QWebEngineNewWindowRequest>
-#include <QWebEngineSettings>
 #include <QWebEngineView>
 
 namespace {
