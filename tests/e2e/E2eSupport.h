@@ -93,18 +93,35 @@ public:
         if (!m_process.waitForStarted(10000))
             return false;
         const bool found = waitFor([this] {
-            if (m_process.state() == QProcess::NotRunning)
-                return true;
-            m_window = run(QStringLiteral("xdotool"),
-                           {QStringLiteral("search"), QStringLiteral("--onlyvisible"), QStringLiteral("--name"),
-                            QStringLiteral("^Mirelka online$")})
-                           .section(QLatin1Char('\n'), 0, 0);
-            return !m_window.isEmpty();
+            return m_process.state() == QProcess::NotRunning || !findWindow().isEmpty();
         }, 40000);
         if (!found || m_window.isEmpty())
             qWarning() << "program window not found; state" << m_process.state() << "exit"
                        << m_process.exitCode() << m_process.exitStatus();
         return found && !m_window.isEmpty();
+    }
+
+    // The program's main window. Qt makes the window anew when the web
+    // engine first shows a page, so it is looked up again every time: the
+    // visible window of that name with the largest area.
+    QString findWindow() const
+    {
+        const QStringList ids = run(QStringLiteral("xdotool"),
+                                    {QStringLiteral("search"), QStringLiteral("--onlyvisible"), QStringLiteral("--name"),
+                                     QStringLiteral("^Mirelka online$")})
+                                    .split(QLatin1Char('\n'), Qt::SkipEmptyParts);
+        QString best;
+        int bestArea = 0;
+        for (const QString &id : ids) {
+            const QRect g = geometryOf(id);
+            if (g.width() * g.height() > bestArea) {
+                bestArea = g.width() * g.height();
+                best = id;
+            }
+        }
+        if (!best.isEmpty())
+            m_window = best;
+        return best;
     }
 
     void stop()
@@ -121,14 +138,25 @@ public:
     bool waitForExit(int ms = 10000) { return m_process.waitForFinished(ms); }
     int exitCode() const { return m_process.exitCode(); }
 
-    QString window() const { return m_window; }
+    QString window() const { return findWindow(); }
 
-    // The whole top-level window as it is on screen.
-    QImage grabWindow() const
+    // The whole top-level window as it is on screen, cut from a picture of
+    // the screen: once the web engine makes child widgets native, a picture
+    // of the window alone may miss what they show.
+    QImage grabWindow() const { return grabScreen().copy(windowGeometry()); }
+
+    // The window's place and size on the screen.
+    QRect windowGeometry() const { return geometryOf(findWindow()); }
+
+    static QRect geometryOf(const QString &id)
     {
-        const QString file = m_shots.filePath(QStringLiteral("window.png"));
-        run(QStringLiteral("import"), {QStringLiteral("-window"), m_window, file});
-        return QImage(file).convertToFormat(QImage::Format_RGB32);
+        const QString out = run(QStringLiteral("xdotool"),
+                                {QStringLiteral("getwindowgeometry"), QStringLiteral("--shell"), id});
+        QHash<QString, int> v;
+        for (const QString &line : out.split(QLatin1Char('\n')))
+            v.insert(line.section(QLatin1Char('='), 0, 0), line.section(QLatin1Char('='), 1).toInt());
+        return QRect(v.value(QStringLiteral("X")), v.value(QStringLiteral("Y")), v.value(QStringLiteral("WIDTH")),
+                     v.value(QStringLiteral("HEIGHT")));
     }
 
     // The whole screen.
@@ -146,15 +174,8 @@ public:
         return w.copy(0, w.height() - clientHeight, w.width(), clientHeight);
     }
 
-    // Where the window's top left corner is on the screen.
-    QPoint windowOrigin() const
-    {
-        const QString out = run(QStringLiteral("xdotool"), {QStringLiteral("getwindowgeometry"), m_window});
-        const QString pos = out.section(QStringLiteral("Position: "), 1).section(QLatin1Char(' '), 0, 0);
-        return QPoint(pos.section(QLatin1Char(','), 0, 0).toInt(), pos.section(QLatin1Char(','), 1, 1).toInt());
-    }
-
-    QSize windowSize() const { return grabWindow().size(); }
+    QPoint windowOrigin() const { return windowGeometry().topLeft(); }
+    QSize windowSize() const { return windowGeometry().size(); }
 
     // A point of the client area on the screen.
     QPoint clientToScreen(QPoint p, int clientHeight) const
@@ -176,7 +197,8 @@ public:
 
     void key(const QString &keys) const
     {
-        xdo({QStringLiteral("key"), QStringLiteral("--window"), m_window, keys});
+        // Real key events through the X server, to whatever has the focus.
+        xdo({QStringLiteral("key"), keys});
     }
 
     void type(const QString &text) const
@@ -195,7 +217,7 @@ public:
 private:
     QString m_folder;
     QProcess m_process;
-    QString m_window;
+    mutable QString m_window;
     QTemporaryDir m_shots;
 };
 

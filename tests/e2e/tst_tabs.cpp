@@ -24,7 +24,8 @@ private slots:
         frmForma::destroyInstance();
 
         E2e::Program program;
-        const QByteArray cartoon = "<html><head><title>" + title.toUtf8() + "</title></head><body>cartoon</body></html>";
+        const QByteArray cartoon = "<html><head><title>" + title.toUtf8() + "</title></head>"
+                                   "<body style='background:#00c000'>cartoon</body></html>";
         program.server.setPage(QStringLiteral("http://mults.example/mults/?id=") + id, cartoon);
         QVERIFY(program.start());
         QVERIFY(E2e::waitFor([&] {
@@ -52,11 +53,11 @@ private slots:
                                      QStringLiteral("http://mults.example/mults/?id=") + id); }, 30000));
         QVERIFY(E2e::waitFor([&] {
             shot = program.grabClient(client.height());
-            // The viewport's white page is gone from the content area.
-            int white = 0;
+            // The cartoon's green page fills the content area.
+            int green = 0;
             for (int x = 100; x < 700; x += 10)
-                white += QColor(shot.pixel(x, 400)) == QColor(255, 255, 255);
-            return white < 60;
+                green += QColor(shot.pixel(x, 400)) == QColor(0, 192, 0);
+            return green == 60;
         }, 20000));
         program.keep(shot, QStringLiteral("tabs-2-opened"));
         // The catalogue tab turned inactive grey; a second tab stands at x 392.
@@ -67,7 +68,10 @@ private slots:
                 captionDark += QColor(shot.pixel(x, y)).lightness() < 90;
         QVERIFY(captionDark > 20);
 
-        // Ctrl+F4: the catalogue is back.
+        // Ctrl+F4: the catalogue is back. The window was made anew when the
+        // engine first showed a page, and with no window manager nothing gives
+        // it the keyboard back: a click on the empty end of the tab strip does.
+        program.click(program.clientToScreen(QPoint(760, 90), client.height()));
         program.key(QStringLiteral("ctrl+F4"));
         QVERIFY(E2e::waitFor([&] {
             shot = program.grabClient(client.height());
