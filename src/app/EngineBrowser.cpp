@@ -14,8 +14,46 @@ namespace {
 const QString AboutPrefix = QStringLiteral("about:");
 }
 
+namespace {
+// How long after a click or key a navigation still counts as the user's.
+constexpr qint64 UserNavigationWindowMs = 1500;
+} // namespace
+
+// Stamps the browser that receives a click or a key press. The engine's input
+// widget is replaced when its renderer changes, so the watch sits on the
+// application and finds the browser among the receiver's ancestors.
+class UserInputWatch : public QObject
+{
+public:
+    static void ensureInstalled()
+    {
+        static UserInputWatch *watch = nullptr;
+        if (!watch) {
+            watch = new UserInputWatch;
+            watch->setParent(qApp);
+            qApp->installEventFilter(watch);
+        }
+    }
+
+protected:
+    bool eventFilter(QObject *watched, QEvent *event) override
+    {
+        const QEvent::Type t = event->type();
+        if (t == QEvent::MouseButtonRelease || t == QEvent::KeyPress || t == QEvent::MouseButtonPress) {
+            for (QObject *o = watched; o; o = o->parent()) {
+                if (auto *browser = qobject_cast<EngineBrowser *>(o)) {
+                    browser->m_lastUserInput.start();
+                    break;
+                }
+            }
+        }
+        return false;
+    }
+};
+
 EngineBrowser::EngineBrowser(QWidget *parent) : WebBrowser(parent)
 {
+    UserInputWatch::ensureInstalled();
     // Pages must be gone before the shared profile is; the application
     // drops the profile right after the event loop ends.
     connect(qApp, &QCoreApplication::aboutToQuit, this, [this] { releaseEngine(); });
@@ -153,6 +191,10 @@ void EngineBrowser::onNavigationAsked(WebBrowser::NavigateRequest *request)
     if (!m_inlineAddress.isEmpty() && request->kind == NavigationKind::Program && request->mainFrame
         && request->url.scheme() == QLatin1String("data")) {
         request->url = QUrl(m_inlineAddress);
+    }
+    if (request->kind == NavigationKind::LinkClicked
+        && (!m_lastUserInput.isValid() || m_lastUserInput.elapsed() > UserNavigationWindowMs)) {
+        request->kind = NavigationKind::Other;
     }
     emit beforeNavigate2(request);
 }

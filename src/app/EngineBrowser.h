@@ -2,6 +2,7 @@
 
 #include "app/WebBrowser.h"
 
+#include <QElapsedTimer>
 #include <QPointer>
 
 class EnginePage;
@@ -47,4 +48,10 @@ private:
     // The "about:" address of the inline page being loaded, reported in
     // place of the engine's data: address.
     QString m_inlineAddress;
+    // When the user last clicked or typed in this browser. The engine also
+    // reports a script's navigation after the page has loaded as a clicked
+    // link; without a click or key a moment before, it is the page's own.
+    QElapsedTimer m_lastUserInput;
+
+    friend class UserInputWatch;
 };

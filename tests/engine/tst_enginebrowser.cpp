@@ -408,6 +408,10 @@ void tst_EngineBrowser::pageStartedNavigations_data()
     QTest::newRow("script while loading")
         << QByteArray("<script>location.replace('/next.html');</script>") << "/next.html" << true;
     QTest::newRow("frame") << QByteArray("<iframe src=\"/frame.html\"></iframe>") << "/frame.html" << false;
+    // The engine reports this one as a clicked link; nobody clicked.
+    QTest::newRow("script after load")
+        << QByteArray("<script>onload = () => setTimeout(() => { location.href = '/next.html'; }, 300);</script>")
+        << "/next.html" << true;
 }
 
 // What a page starts by itself is neither the program's nor a click, and
