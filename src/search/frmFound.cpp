@@ -72,7 +72,6 @@ frmFound *frmFound::Show()
             window->windowHandle()->setTransientParent(main);
     }
     window->show();
-    window->raise();
     window->activateWindow();
     return window;
 }
