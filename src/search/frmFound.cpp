@@ -96,7 +96,12 @@ frmFound::frmFound()
     setWindowFlags(Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint
                    | Qt::WindowCloseButtonHint | Qt::MSWindowsFixedSizeDialogHint);
     setFixedSize(ClientSize);
-    setFont(boldFont(QStringLiteral("MS Sans Serif"), 12));
+    // Where MS Sans Serif is missing, a face with Arial's widths keeps the
+    // captions inside their designed boxes ("Текст:" in 54 pixels).
+    QFont windowFont = boldFont(QStringLiteral("MS Sans Serif"), 12);
+    windowFont.setFamilies({QStringLiteral("MS Sans Serif"), QStringLiteral("Liberation Sans"),
+                            QStringLiteral("Arial")});
+    setFont(windowFont);
     setAutoFillBackground(true);
     QPalette pal = palette();
     pal.setColor(QPalette::Window, QColor(192, 192, 192));
