@@ -18,11 +18,9 @@
 #include <QApplication>
 #include <QElapsedTimer>
 #include <QFile>
-#include <QLineEdit>
 #include <QPushButton>
 #include <QRandomGenerator>
 #include <QTemporaryDir>
-#include <QTextStream>
 
 #include <algorithm>
 #include <cstdio>
