@@ -278,12 +278,13 @@ void frmFound::OpenSelectedHit()
     QCoreApplication::processEvents();
 
     const MultEntry entry = d.MultTable[hit.Section][hit.Entry];
-    const int before = d.PanelCount;
+    // The tab about to be made takes the next index. It is remembered here:
+    // the tab's activation yields, and a tab opened meanwhile moves PanelCount
+    // past it. When no tab was made, no other tab's record is touched.
+    const int tab = d.PanelCount + 1;
     openTab()(entry.Title, CartoonPageUrl(entry));
-    // Recorded for the new tab only: when no tab was made, no other tab's
-    // record may be overwritten.
-    if (d.PanelCount > before && d.PanelCount < d.PanelLink.size())
-        d.PanelLink[d.PanelCount] = EntryRecord(hit.Section, hit.Entry);
+    if (d.PanelCount >= tab && tab < d.PanelLink.size())
+        d.PanelLink[tab] = EntryRecord(hit.Section, hit.Entry);
     deleteLater();
 }
 

@@ -3,6 +3,8 @@
 
 #include "app/Declare.h"
 #include "mainwindow/frmForma.h"
+#include "pageview/NomerStranicyM.h"
+#include "pageview/VyborLinksM.h"
 #include "search/SearchM.h"
 #include "search/frmFound.h"
 #include "web/Sites.h"
@@ -395,6 +397,40 @@ private slots:
             QTRY_VERIFY(guard.isNull());
         }
         QCOMPARE(decl().PanelLink.value(0), 0);
+    }
+
+    void hitsOpenTabsOfTheirOwn()
+    {
+        TestSupport::startProgram(m_data);
+        frmFound::openTab() = m_realOpener;
+        const QString url = cartoonSite() + QStringLiteral("/mults/?id=z1");
+        for (int round = 1; round <= 2; ++round) {
+            frmFound *w = openWindow();
+            search(w, QStringLiteral("кот"), 0);
+            selectLine(w, 2);
+            QTest::keyClick(w->List1, Qt::Key_Return);
+            QCOMPARE(decl().PanelCount, round);
+            QCOMPARE(decl().ActivePanel, round);
+            QCOMPARE(decl().PanelLink.value(round), EntryRecord(40, 1));
+            QCOMPARE(FakeBrowser::all().last()->navigations.value(0).first, url);
+        }
+
+        // The entry's link on its page finds the first of those tabs; the same
+        // place in another section is another entry.
+        auto choose = [](int section, int entry) {
+            NomerStranicyM(section);
+            const auto &boxes = decl().LinkBoxes;
+            for (qsizetype i = 0; i < boxes.size(); ++i)
+                if (boxes[i].Target == QStringLiteral("mult%1").arg(entry))
+                    return VyborLinksM(int(i));
+            QFAIL("no such link");
+        };
+        choose(40, 1);
+        QCOMPARE(decl().PanelCount, 2);
+        QCOMPARE(decl().ActivePanel, 1);
+        choose(1, 1);
+        QCOMPARE(decl().PanelCount, 3);
+        QCOMPARE(decl().PanelLink.value(3), EntryRecord(1, 1));
     }
 
     void enterPressedElsewhereDoesNothing()
