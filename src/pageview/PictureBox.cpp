@@ -104,16 +104,33 @@ void PictureBox::paintEvent(QPaintEvent *event)
 
 void PictureBox::resizeEvent(QResizeEvent *event)
 {
-    // Growing or shrinking keeps what is drawn where it is.
-    if (m_image.size() != size()) {
-        QImage grown = blankImage(size(), m_back);
+    // What is drawn stays where it is; what falls outside a smaller box is
+    // gone, as if cut off. A page grows line by line, so the image grows in
+    // steps ahead of the box rather than being copied at every line.
+    const QSize old = event->oldSize().isValid() ? event->oldSize() : QSize(0, 0);
+    const QSize now = size();
+    if (now.width() > m_image.width() || now.height() > m_image.height()) {
+        const QSize room(std::max(now.width(), m_image.width()),
+                         std::max(now.height(), std::min(m_image.height() * 2, now.height() + 4096)));
+        QImage grown = blankImage(room, m_back);
         QPainter p(&grown);
-        p.drawImage(0, 0, m_image);
+        p.drawImage(QPoint(0, 0), m_image, QRect(QPoint(0, 0), old.boundedTo(now)));
         p.end();
         m_image = grown;
         fontChanged();
+    } else {
+        QPainter p(&m_image);
+        if (now.width() < old.width())
+            p.fillRect(QRect(now.width(), 0, old.width() - now.width(), old.height()), m_back);
+        if (now.height() < old.height())
+            p.fillRect(QRect(0, now.height(), old.width(), old.height() - now.height()), m_back);
     }
     QWidget::resizeEvent(event);
+}
+
+QImage PictureBox::image() const
+{
+    return m_image.copy(QRect(QPoint(0, 0), size()));
 }
 
 void PictureBox::mouseMoveEvent(QMouseEvent *event)

@@ -44,7 +44,8 @@ public:
     // Clears the whole image to the background colour.
     void clear();
 
-    const QImage &image() const { return m_image; }
+    // What the box shows: the retained image at the box's size.
+    QImage image() const;
 
 signals:
     void mouseMoved(QPointF position);
