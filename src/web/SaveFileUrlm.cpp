@@ -83,7 +83,12 @@ QString writeInDataFolder(const QByteArray &bytes)
 // It is kept, since the browser reads it after we return.
 QString writeInTempFolder(const QByteArray &bytes)
 {
-    QTemporaryFile file(QDir::tempPath() + QStringLiteral("/mirelka-XXXXXX.html"));
+    // The temporary folder's path is empty when the folder named for it does
+    // not exist; the file must not go to the root instead.
+    const QString folder = QDir::tempPath();
+    if (folder.isEmpty() || !QFileInfo(folder).isDir())
+        return {};
+    QTemporaryFile file(folder + QStringLiteral("/mirelka-XXXXXX.html"));
     file.setAutoRemove(false);
     if (!file.open())
         return {};

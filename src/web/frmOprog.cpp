@@ -64,9 +64,13 @@ frmOprog::frmOprog(const QString &makerSite) : QDialog(nullptr), m_makerSite(mak
     setPalette(pal);
     setAutoFillBackground(true);
 
-    // The window's font is every label's and the button's. fontconfig picks
-    // the nearest family where this one is missing.
-    QFont font(QStringLiteral("MS Sans Serif"), 12, QFont::Bold);
+    // The window's font is every label's and the button's. Where the design's
+    // family is missing, the family with Arial's metrics keeps the lines
+    // inside their boxes.
+    QFont font;
+    font.setFamilies({QStringLiteral("MS Sans Serif"), QStringLiteral("Arial"), QStringLiteral("Liberation Sans")});
+    font.setPointSize(12);
+    font.setBold(true);
     setFont(font);
 
     // The button comes first so it is first in the tab order and has the

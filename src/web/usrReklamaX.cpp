@@ -28,7 +28,10 @@ QLabel *makeLabel(QWidget *parent, const QRect &place, const QString &text)
 
 usrReklamaX::usrReklamaX(QWidget *parent, const QString &makerSite) : QWidget(parent), m_makerSite(makerSite)
 {
-    QFont font(QStringLiteral("MS Sans Serif"));
+    // The dialog font of the strip's design; where it is missing, the family
+    // with Arial's metrics keeps the placeholder's lines inside their boxes.
+    QFont font;
+    font.setFamilies({QStringLiteral("MS Sans Serif"), QStringLiteral("Arial"), QStringLiteral("Liberation Sans")});
     font.setPointSize(8);
     setFont(font);
 
