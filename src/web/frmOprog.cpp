@@ -91,7 +91,7 @@ frmOprog::frmOprog(const QString &makerSite) : QDialog(nullptr), m_makerSite(mak
         return l;
     };
     Label2[3] = label({104, 8, 220, 20}, QStringLiteral("Автор: Ефим Сказочкин"));
-    Label2[4] = label({104, 32, 179, 20}, QStringLiteral("E-mail: efim@mirelka.example"));
+    Label2[4] = label({104, 32, 179, 20}, QStringLiteral("E-mail: ef@mi.example"));
     Label2[5] = label({104, 56, 48, 20}, QStringLiteral("Сайт:"));
     Label1 = label({152, 56, 183, 20}, QStringLiteral("Мир мультиков"));
     Label2[6] = label({104, 80, 104, 20}, QStringLiteral("Версия: v2.1"));

@@ -111,7 +111,6 @@ private slots:
     {
         m_strip->show();
         const QImage shot = m_strip->grab().toImage();
-        shot.save(QStringLiteral("/tmp/webscratch/strip.png"));
         // Dark text pixels inside each label's box, on the panel's face.
         for (QLabel *label : {m_strip->Label1, m_strip->Label2}) {
             const QRect box = label->geometry().translated(m_strip->Picture1->pos());
