@@ -8,11 +8,12 @@
 #include <QLabel>
 #include <QMouseEvent>
 #include <QPixmap>
+#include <QPointer>
 #include <QPushButton>
 
 namespace {
 
-frmOprog *g_oprog = nullptr;
+QPointer<frmOprog> g_oprog;
 
 constexpr QColor WindowGrey{192, 192, 192};
 
@@ -33,15 +34,18 @@ QFrame *makeLine(QWidget *parent, int x1, int x2, int y, const QColor &color)
 
 frmOprog &frmOprog::instance()
 {
-    if (!g_oprog)
+    if (!g_oprog) {
         g_oprog = new frmOprog;
+        // A window without an owner is not deleted with the others; it goes
+        // when the program ends, while the application still exists.
+        QObject::connect(qApp, &QCoreApplication::aboutToQuit, qApp, [] { frmOprog::destroyInstance(); });
+    }
     return *g_oprog;
 }
 
 void frmOprog::destroyInstance()
 {
-    delete g_oprog;
-    g_oprog = nullptr;
+    delete g_oprog.data();
 }
 
 frmOprog::frmOprog(const QString &makerSite) : QDialog(nullptr), m_makerSite(makerSite)
