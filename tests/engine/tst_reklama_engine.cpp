@@ -127,6 +127,8 @@ private slots:
             m_server->setPage(QStringLiteral("/reklama/%1.html").arg(n), adPage(n));
         m_window->show();
         QVERIFY(QTest::qWaitForWindowExposed(m_window));
+        // The engine starts once the browser has been shown.
+        QTRY_VERIFY_WITH_TIMEOUT(view(), EngineTimeout);
     }
 
     void cleanup()
