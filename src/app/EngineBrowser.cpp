@@ -1,12 +1,38 @@
 #include "app/EngineBrowser.h"
 
-EngineBrowser::EngineBrowser(QWidget *parent) : WebBrowser(parent) { }
+#include "app/BrowserProfile.h"
+#include "app/EnginePage.h"
 
-EngineBrowser::~EngineBrowser() = default;
+#include <QCoreApplication>
+#include <QDir>
+#include <QTimer>
+#include <QWebEngineHttpRequest>
+#include <QWebEngineNewWindowRequest>
+#include <QWebEngineView>
+
+namespace {
+const QString AboutPrefix = QStringLiteral("about:");
+}
+
+EngineBrowser::EngineBrowser(QWidget *parent) : WebBrowser(parent)
+{
+    // Pages must be gone before the shared profile is; the application
+    // drops the profile right after the event loop ends.
+    connect(qApp, &QCoreApplication::aboutToQuit, this, [this] { releaseEngine(); });
+}
+
+EngineBrowser::~EngineBrowser()
+{
+    releaseEngine();
+}
 
 void EngineBrowser::setSilent(bool silent)
 {
     m_silent = silent;
+    if (m_page)
+        m_page->setSilent(silent);
+    if (m_view)
+        m_view->setContextMenuPolicy(silent ? Qt::PreventContextMenu : Qt::DefaultContextMenu);
 }
 
 bool EngineBrowser::isSilent() const
@@ -16,6 +42,117 @@ bool EngineBrowser::isSilent() const
 
 void EngineBrowser::navigate(const QString &address, int flags)
 {
-    Q_UNUSED(address);
-    Q_UNUSED(flags);
+    if (m_page) {
+        load(address, flags);
+        return;
+    }
+    // Only the last request matters: it is the page the browser would be
+    // showing by the time anyone can see it.
+    m_pendingAddress = address;
+    m_pendingFlags = flags;
+    m_hasPending = true;
+}
+
+QWebEngineView *EngineBrowser::view() const
+{
+    return m_view;
+}
+
+void EngineBrowser::showEvent(QShowEvent *event)
+{
+    WebBrowser::showEvent(event);
+    if (m_view || m_engineScheduled)
+        return;
+    // Starting the engine takes a noticeable moment (about 0.1 s warm, more
+    // cold); let the window and the first catalogue page paint first. One
+    // deferral is not enough: start-up lets pending events run once before
+    // it draws the page, and a single posted call would run right there.
+    // Events posted while that pass runs wait for the next one.
+    m_engineScheduled = true;
+    QTimer::singleShot(0, this, [this] { QTimer::singleShot(0, this, [this] { createEngine(); }); });
+}
+
+void EngineBrowser::resizeEvent(QResizeEvent *event)
+{
+    WebBrowser::resizeEvent(event);
+    if (m_view)
+        m_view->setGeometry(rect());
+}
+
+void EngineBrowser::createEngine()
+{
+    if (m_view)
+        return;
+    if (!BrowserProfile::exists()) {
+        // The first engine start blocks for a while: put on the screen what
+        // the window has drawn so far (at start-up, the catalogue page).
+        if (QWidget *top = window(); top->isVisible())
+            top->repaint();
+    }
+    QWebEngineProfile *profile = BrowserProfile::shared();
+    if (!profile)
+        return; // the application is shutting down
+    m_view = new QWebEngineView(this);
+    m_page = new EnginePage(profile, m_view);
+    m_page->setSilent(m_silent);
+    m_view->setPage(m_page);
+    m_view->setContextMenuPolicy(m_silent ? Qt::PreventContextMenu : Qt::DefaultContextMenu);
+    m_view->setGeometry(rect());
+
+    connect(m_page, &QWebEnginePage::linkHovered, this, [this](const QString &url) { emit statusTextChange(url); });
+    connect(m_page, &QWebEnginePage::titleChanged, this, [this](const QString &title) { emit titleChange(title); });
+    connect(m_page, &EnginePage::navigationAsked, this,
+            [this](WebBrowser::NavigateRequest *request) { onNavigationAsked(request); });
+    connect(m_page, &QWebEnginePage::newWindowRequested, this, [this](QWebEngineNewWindowRequest &engineRequest) {
+        NewWindowRequest request{engineRequest.requestedUrl(), engineRequest.isUserInitiated(), false};
+        emit newWindow2(&request);
+        // The program has no window to give a page: whether or not the
+        // handler cancelled, the request is dropped by not adopting it.
+    });
+
+    m_view->show();
+    if (m_hasPending) {
+        m_hasPending = false;
+        load(m_pendingAddress, m_pendingFlags);
+        m_pendingAddress.clear();
+    }
+}
+
+void EngineBrowser::releaseEngine()
+{
+    m_hasPending = false;
+    // The page first: it is the profile's, the view only shows it.
+    delete m_page;
+    delete m_view;
+}
+
+void EngineBrowser::load(const QString &address, int flags)
+{
+    if (address.startsWith(AboutPrefix, Qt::CaseInsensitive)) {
+        // The engine blocks about: addresses that carry a document; show the
+        // document itself instead.
+        m_inlineAddress = address;
+        m_page->setHtml(address.mid(AboutPrefix.size()));
+        return;
+    }
+    m_inlineAddress.clear();
+    if (QDir::isAbsolutePath(address)) {
+        m_page->load(QUrl::fromLocalFile(address));
+        return;
+    }
+    QWebEngineHttpRequest request{QUrl(address)};
+    if (flags & NoReadFromCache) {
+        request.setHeader("Cache-Control", "no-cache");
+        request.setHeader("Pragma", "no-cache");
+    }
+    m_page->load(request);
+}
+
+void EngineBrowser::onNavigationAsked(WebBrowser::NavigateRequest *request)
+{
+    if (!m_inlineAddress.isEmpty() && request->kind == NavigationKind::Program && request->mainFrame
+        && request->url.scheme() == QLatin1String("data")) {
+        request->url = QUrl(m_inlineAddress);
+    }
+    emit beforeNavigate2(request);
 }

@@ -2,7 +2,15 @@
 
 #include "app/WebBrowser.h"
 
-// The browser backed by Qt WebEngine.
+#include <QPointer>
+
+class EnginePage;
+class QWebEngineView;
+
+// The browser backed by Qt WebEngine: a web view filling this widget, with a
+// page that reports to it. The view is made only when the browser is first
+// shown; until then navigate() and setSilent() are kept and applied then, so
+// a browser that is never shown costs no engine and no renderer process.
 class EngineBrowser : public WebBrowser
 {
     Q_OBJECT
@@ -15,6 +23,28 @@ public:
     bool isSilent() const override;
     void navigate(const QString &address, int flags = 0) override;
 
+    // The web view, or null while the browser has never been shown.
+    QWebEngineView *view() const;
+
+protected:
+    void showEvent(QShowEvent *event) override;
+    void resizeEvent(QResizeEvent *event) override;
+
 private:
+    void createEngine();
+    void releaseEngine();
+    void load(const QString &address, int flags);
+    void onNavigationAsked(WebBrowser::NavigateRequest *request);
+
     bool m_silent = false;
+    bool m_engineScheduled = false;
+    QPointer<QWebEngineView> m_view;
+    QPointer<EnginePage> m_page;
+    // The last navigate() before the view exists, carried out when it does.
+    QString m_pendingAddress;
+    int m_pendingFlags = 0;
+    bool m_hasPending = false;
+    // The "about:" address of the inline page being loaded, reported in
+    // place of the engine's data: address.
+    QString m_inlineAddress;
 };

@@ -20,8 +20,13 @@ QString DataPathFor(const QString &applicationFolder)
 
 void Main()
 {
+    StartWith(DataPathFor(QCoreApplication::applicationDirPath()));
+}
+
+void StartWith(const QString &dataPath)
+{
     auto &d = decl();
-    d.DataPath = DataPathFor(QCoreApplication::applicationDirPath());
+    d.DataPath = dataPath;
     d.PanelClosed = {0};
     d.PanelLink = {0};
     d.LastLink = -1;

@@ -9,3 +9,7 @@ QString DataPathFor(const QString &applicationFolder);
 // Start-up, once the application object exists: prepares the shared state,
 // creates and shows the main window and draws the page of section 1.
 void Main();
+
+// Start-up with a given catalogue folder (Main passes the one beside the
+// executable).
+void StartWith(const QString &dataPath);

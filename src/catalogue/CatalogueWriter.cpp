@@ -37,36 +37,38 @@ QByteArray EncodeText(QStringView plain, int key, bool *ok)
     return encodeWith(plain, BuildDecodeTable(key), ok);
 }
 
-QByteArray Pack(int key, const QList<MultEntry> &entries, QString *error)
+QByteArray Pack(int key, const QList<MultEntry> &entries, QString *error, int *badEntry)
 {
-    auto fail = [error](const QString &why) {
+    auto fail = [error, badEntry](int entry, const QString &why) {
+        if (badEntry)
+            *badEntry = entry;
         if (error)
-            *error = why;
+            *error = (entry > 0 && !badEntry) ? QStringLiteral("entry %1: ").arg(entry) + why : why;
         return QByteArray();
     };
     if (key <= 0)
-        return fail(QStringLiteral("the key must be a positive integer"));
+        return fail(0, QStringLiteral("the key must be a positive integer"));
     if (entries.size() > EntriesPerSection)
-        return fail(QStringLiteral("more than %1 entries").arg(EntriesPerSection));
+        return fail(EntriesPerSection + 1, QStringLiteral("more than %1 entries").arg(EntriesPerSection));
 
     const DecodeTables tables = BuildDecodeTable(key);
     QByteArray out = "[mult]\r\n" + QByteArray::number(key) + "\r\n"
                      + QByteArray::number(entries.size()) + "\r\n";
     for (qsizetype k = 0; k < entries.size(); ++k) {
         const MultEntry &e = entries[k];
-        const QString where = QStringLiteral("entry %1: ").arg(k + 1);
+        const int entry = int(k + 1);
         if (hasLineBreak(e.Id) || hasLineBreak(e.Title) || hasLineBreak(e.StudioYear))
-            return fail(where + QStringLiteral("a field holds a line break"));
+            return fail(entry, QStringLiteral("a field holds a CR or LF"));
         bool ok = false;
         const QByteArray id = encodeWith(e.Id, tables, &ok);
         if (!ok)
-            return fail(where + QStringLiteral("the id holds a character outside codes 32-255 of Windows-1251"));
+            return fail(entry, QStringLiteral("the id holds a character outside codes 32-255 of Windows-1251"));
         const QByteArray title = Cp1251::fromUnicode(e.Title, &ok);
         if (!ok)
-            return fail(where + QStringLiteral("the title holds a character outside Windows-1251"));
+            return fail(entry, QStringLiteral("the title holds a character outside Windows-1251"));
         const QByteArray studio = Cp1251::fromUnicode(e.StudioYear, &ok);
         if (!ok)
-            return fail(where + QStringLiteral("the studio and year hold a character outside Windows-1251"));
+            return fail(entry, QStringLiteral("the studio and year hold a character outside Windows-1251"));
         out += id + "\r\n" + title + "\r\n" + studio + "\r\n";
     }
     return out;

@@ -18,7 +18,9 @@ public:
     bool atEnd() const { return m_pos >= m_bytes.size(); }
 
     // The next line without its ending; false at the end of the bytes.
-    bool next(QByteArrayView *line)
+    // *ended tells whether the line had its line end: a file cut short
+    // leaves its last line without one.
+    bool next(QByteArrayView *line, bool *ended = nullptr)
     {
         if (atEnd())
             return false;
@@ -26,11 +28,14 @@ public:
         while (m_pos < m_bytes.size() && m_bytes[m_pos] != '\r' && m_bytes[m_pos] != '\n')
             ++m_pos;
         *line = m_bytes.sliced(start, m_pos - start);
-        if (m_pos < m_bytes.size()) {
+        const bool hasEnd = m_pos < m_bytes.size();
+        if (hasEnd) {
             if (m_bytes[m_pos] == '\r' && m_pos + 1 < m_bytes.size() && m_bytes[m_pos + 1] == '\n')
                 ++m_pos;
             ++m_pos;
         }
+        if (ended)
+            *ended = hasEnd;
         return true;
     }
 
@@ -118,8 +123,11 @@ SectionFile ParseSectionFile(QByteArrayView bytes)
     const int wanted = std::min(count, EntriesPerSection);
     file.entries.reserve(wanted);
     for (int k = 0; k < wanted; ++k) {
+        // An entry counts only when its last line has its line end: a file
+        // cut inside that line would otherwise show a shortened studio line.
         QByteArrayView id, title, studioYear;
-        if (!reader.next(&id) || !reader.next(&title) || !reader.next(&studioYear))
+        bool ended = false;
+        if (!reader.next(&id) || !reader.next(&title) || !reader.next(&studioYear, &ended) || !ended)
             break;
         file.entries.append(MultEntry{DecodeText(id, tables), Cp1251::toUnicode(title),
                                       Cp1251::toUnicode(studioYear)});

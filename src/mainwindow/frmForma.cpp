@@ -13,7 +13,9 @@
 #include "web/usrReklamaX.h"
 
 #include <QCloseEvent>
+#include <QCoreApplication>
 #include <QFrame>
+#include <QLayout>
 #include <QMenuBar>
 #include <QScrollBar>
 
@@ -45,6 +47,10 @@ frmForma::frmForma()
     setAttribute(Qt::WA_DeleteOnClose, false);
     createControls();
     createMenu();
+    // The design size is the client area's, under the menu bar.
+    layout()->activate();
+    resize(DesignSize + (size() - client->size()));
+    layout()->activate();
 }
 
 frmForma::~frmForma()
@@ -63,7 +69,6 @@ void frmForma::createControls()
     client->setMinimumSize(MinimumSize);
     client->installEventFilter(this);
     setCentralWidget(client);
-    resize(DesignSize.width(), DesignSize.height() + menuBar()->sizeHint().height());
 
     usrReklamaX1 = new usrReklamaX(client);
     usrReklamaX1->move(0, 0);
@@ -97,6 +102,8 @@ void frmForma::createControls()
     QFont pageFont(QStringLiteral("Times New Roman"));
     pageFont.setStyleHint(QFont::Serif);
     picText->setDrawFont(pageFont);
+    // The wheel over the page turns the page's scroll bar.
+    picText->installEventFilter(this);
     VScroll1->raise();
 
     connect(VScroll1, &QScrollBar::valueChanged, this, [] { VScroll1_Change(); });
@@ -147,6 +154,10 @@ bool frmForma::eventFilter(QObject *watched, QEvent *event)
 {
     if (watched == client && event->type() == QEvent::Resize && !isMinimized())
         ResizeFormaM();
+    if (watched == picText && event->type() == QEvent::Wheel && VScroll1->isEnabled()) {
+        QCoreApplication::sendEvent(VScroll1, event);
+        return true;
+    }
     return QMainWindow::eventFilter(watched, event);
 }
 

@@ -24,6 +24,13 @@ PictureBox::PictureBox(QWidget *parent) : QWidget(parent)
     setAttribute(Qt::WA_OpaquePaintEvent);
     setMouseTracking(true);
     m_image = blankImage(size(), m_back);
+    fontChanged();
+}
+
+void PictureBox::fontChanged()
+{
+    m_metrics = QFontMetricsF(m_font, &m_image);
+    m_currentWidths = &m_charWidths[m_font.key()];
 }
 
 void PictureBox::setBackColor(const QColor &color)
@@ -34,16 +41,27 @@ void PictureBox::setBackColor(const QColor &color)
 void PictureBox::setDrawFont(const QFont &font)
 {
     m_font = font;
+    fontChanged();
 }
 
 void PictureBox::setFontSize(qreal points)
 {
+    if (m_font.pointSizeF() == points)
+        return;
     m_font.setPointSizeF(points);
+    fontChanged();
 }
 
 qreal PictureBox::textWidth(const QString &text) const
 {
-    return QFontMetricsF(m_font, &m_image).horizontalAdvance(text);
+    if (text.size() == 1) {
+        const char16_t c = text.front().unicode();
+        auto it = m_currentWidths->constFind(c);
+        if (it != m_currentWidths->constEnd())
+            return *it;
+        return *m_currentWidths->insert(c, m_metrics.horizontalAdvance(text));
+    }
+    return m_metrics.horizontalAdvance(text);
 }
 
 void PictureBox::print(int x, int y, const QString &text)
@@ -51,9 +69,8 @@ void PictureBox::print(int x, int y, const QString &text)
     QPainter p(&m_image);
     p.setFont(m_font);
     p.setPen(m_fore);
-    const QFontMetricsF metrics(m_font, &m_image);
-    p.drawText(QPointF(x, y + metrics.ascent()), text);
-    update(QRect(x, y, qCeil(metrics.horizontalAdvance(text)) + 2, qCeil(metrics.height()) + 1));
+    p.drawText(QPointF(x, y + m_metrics.ascent()), text);
+    update(QRect(x, y, qCeil(m_metrics.horizontalAdvance(text)) + 2, qCeil(m_metrics.height()) + 1));
 }
 
 void PictureBox::drawBox(int x1, int y1, int x2, int y2, const QColor &color)
@@ -94,6 +111,7 @@ void PictureBox::resizeEvent(QResizeEvent *event)
         p.drawImage(0, 0, m_image);
         p.end();
         m_image = grown;
+        fontChanged();
     }
     QWidget::resizeEvent(event);
 }

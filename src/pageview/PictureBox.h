@@ -2,6 +2,8 @@
 
 #include <QColor>
 #include <QFont>
+#include <QFontMetricsF>
+#include <QHash>
 #include <QImage>
 #include <QWidget>
 
@@ -61,8 +63,16 @@ protected:
     void keyReleaseEvent(QKeyEvent *event) override;
 
 private:
+    void fontChanged();
+
     QImage m_image;
     QColor m_back = Qt::white;
     QColor m_fore = Qt::black;
     QFont m_font;
+    // Metrics of the current font at 96 dots per inch, and the widths of
+    // single characters measured so far in it: wrapping measures paragraphs
+    // one character at a time.
+    QFontMetricsF m_metrics{QFont()};
+    QHash<QString, QHash<char16_t, qreal>> m_charWidths;
+    QHash<char16_t, qreal> *m_currentWidths = nullptr;
 };

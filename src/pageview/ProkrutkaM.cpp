@@ -1,6 +1,93 @@
 #include "pageview/ProkrutkaM.h"
 
-void ProkrutkaM() { }
-void VScroll1_Change() { }
-void picText_KeyDown(int) { }
-void picText_KeyUp(int) { }
+#include "app/Declare.h"
+#include "mainwindow/frmForma.h"
+#include "pageview/PictureBox.h"
+
+#include <QScrollBar>
+
+namespace {
+
+// The scroll range is 16-bit, as the bar's value and maximum are.
+constexpr int ScrollLimit = 32767;
+constexpr int LineStep = 21;
+constexpr int PageKeyMargin = 10;
+
+QScrollBar *bar()
+{
+    return frmForma::exists() ? frmForma::instance().VScroll1 : nullptr;
+}
+
+} // namespace
+
+void SetScrollValue(int value)
+{
+    if (QScrollBar *b = bar())
+        b->setValue(value);
+}
+
+void ProkrutkaM()
+{
+    QScrollBar *b = bar();
+    PictureBox *canvas = decl().PageCanvas;
+    if (!b || !canvas)
+        return;
+    const int h = canvas->height();
+    if (b->height() < h) {
+        // setMaximum brings a value above the new maximum down to it, and the
+        // canvas follows through the change handler.
+        b->setMaximum(std::min(h - b->height(), ScrollLimit));
+        b->setEnabled(true);
+    } else {
+        // The whole page fits. Bring it back to the top rather than leave it
+        // scrolled out of sight with no bar to scroll it back.
+        b->setEnabled(false);
+        b->setValue(0);
+        canvas->move(0, 0);
+    }
+}
+
+void VScroll1_Change()
+{
+    QScrollBar *b = bar();
+    PictureBox *canvas = decl().PageCanvas;
+    if (b && canvas)
+        canvas->move(0, -b->value());
+}
+
+void picText_KeyDown(int key)
+{
+    QScrollBar *b = bar();
+    if (!b || !b->isEnabled())
+        return;
+    const int v = b->value();
+    const int m = b->maximum();
+    const int page = decl().PageHeight;
+    switch (key) {
+    case Qt::Key_PageUp:
+        b->setValue(std::max(v - page - PageKeyMargin, 0));
+        break;
+    case Qt::Key_PageDown:
+        b->setValue(std::min(v + page - PageKeyMargin, m));
+        break;
+    case Qt::Key_Up:
+        b->setValue(std::max(v - LineStep, 0));
+        break;
+    case Qt::Key_Down:
+        b->setValue(std::min(v + LineStep, m));
+        break;
+    default:
+        break;
+    }
+}
+
+void picText_KeyUp(int key)
+{
+    QScrollBar *b = bar();
+    if (!b || !b->isEnabled())
+        return;
+    if (key == Qt::Key_Home)
+        b->setValue(0);
+    else if (key == Qt::Key_End)
+        b->setValue(b->maximum());
+}

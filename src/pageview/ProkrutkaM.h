@@ -3,6 +3,9 @@
 // Fits the scroll bar's range to the page canvas.
 void ProkrutkaM();
 
+// Sets the scroll bar's value; the canvas follows.
+void SetScrollValue(int value);
+
 // The scroll bar's value changed: the canvas follows.
 void VScroll1_Change();
 

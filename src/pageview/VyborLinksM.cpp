@@ -1,6 +1,184 @@
 #include "pageview/VyborLinksM.h"
 
-void picText_MouseMove(QPointF) { }
-void picText_MouseUp() { }
-void VyborLinksM(int) { }
-QCursor HandCursor() { return QCursor(Qt::PointingHandCursor); }
+#include "app/Declare.h"
+#include "pageview/NomerStranicyM.h"
+#include "pageview/PictureBox.h"
+#include "tabs/TabManager.h"
+#include "web/Sites.h"
+
+#include <QBitmap>
+#include <QImage>
+
+namespace {
+
+const QColor OutlineShown(0, 0, 255);
+const QColor OutlineRemoved(255, 255, 255);
+
+// True while a choice is carried out: a release handled during its yields
+// must neither choose again nor open a second tab.
+bool g_choosing = false;
+
+bool onLink(const LinkBox &box, QPointF p)
+{
+    return box.X1 < p.x() && p.x() < box.X2 && box.Y1 < p.y() && p.y() < box.Y2;
+}
+
+// The last valid link index: LastLink, within the table actually built.
+int lastLink()
+{
+    const auto &d = decl();
+    return std::min(d.LastLink, int(d.LinkBoxes.size()) - 1);
+}
+
+void outline(int index, const QColor &color)
+{
+    auto &d = decl();
+    if (!d.PageCanvas || index < 0 || index >= d.LinkBoxes.size())
+        return;
+    const LinkBox &box = d.LinkBoxes[index];
+    d.PageCanvas->drawBox(box.X1, box.Y1, box.X2, box.Y2, color);
+}
+
+// The hand, 32 x 32: '#' black outline, '.' white, blank transparent. The
+// forefinger points up at the hot spot in the top left corner.
+constexpr const char *HandPicture[] = {
+    " ##                             ",
+    "#..#                            ",
+    "#..#                            ",
+    "#..#                            ",
+    "#..#                            ",
+    "#..###                          ",
+    "#..#..##                        ",
+    "#..#..#.##                      ",
+    "#..#..#..#.#                    ",
+    "#........#..#                   ",
+    "#...........#                   ",
+    "#...........#                   ",
+    "#...........#                   ",
+    " #..........#                   ",
+    " #.........#                    ",
+    "  #........#                    ",
+    "  #........#                    ",
+    "   ########                     ",
+};
+
+} // namespace
+
+QCursor HandCursor()
+{
+    static const QCursor cursor = [] {
+        QImage shape(32, 32, QImage::Format_Mono);
+        QImage mask(32, 32, QImage::Format_Mono);
+        shape.fill(0);
+        mask.fill(0);
+        int y = 0;
+        for (const char *row : HandPicture) {
+            for (int x = 0; x < 32 && row[x]; ++x) {
+                if (row[x] == '#') {
+                    shape.setPixel(x, y, 1);
+                    mask.setPixel(x, y, 1);
+                } else if (row[x] == '.') {
+                    mask.setPixel(x, y, 1);
+                }
+            }
+            ++y;
+        }
+        return QCursor(QBitmap::fromImage(shape), QBitmap::fromImage(mask), 0, 0);
+    }();
+    return cursor;
+}
+
+void picText_MouseMove(QPointF position)
+{
+    auto &d = decl();
+    if (d.LastLink == -1)
+        return;
+    if (d.HoverLink > d.LastLink) {
+        d.HoverLink = -1;
+        return;
+    }
+    if (d.HoverLink >= 0 && d.HoverLink < d.LinkBoxes.size() && onLink(d.LinkBoxes[d.HoverLink], position))
+        return;
+
+    int found = -1;
+    const int last = lastLink();
+    for (int i = 0; i <= last; ++i) {
+        if (onLink(d.LinkBoxes[i], position)) {
+            found = i;
+            break;
+        }
+    }
+
+    if (d.PageCanvas) {
+        if (found >= 0)
+            d.PageCanvas->setCursor(HandCursor());
+        else
+            d.PageCanvas->unsetCursor();
+    }
+
+    if (found != d.HoverLink) {
+        if (d.HoverLink >= 0)
+            outline(d.HoverLink, OutlineRemoved);
+        d.HoverLink = found;
+        if (found >= 0)
+            outline(found, OutlineShown);
+    }
+}
+
+void picText_MouseUp()
+{
+    auto &d = decl();
+    if (g_choosing)
+        return;
+    if (d.HoverLink > d.LastLink) {
+        d.HoverLink = -1;
+        return;
+    }
+    if (d.HoverLink == -1)
+        return;
+
+    const int chosen = d.HoverLink;
+    outline(chosen, OutlineRemoved);
+    g_choosing = true;
+    VyborLinksM(chosen);
+    g_choosing = false;
+
+    // A pointer move during the choice may have outlined another link; its
+    // outline goes with the marker, so no stray box stays on the page.
+    if (d.HoverLink != chosen && d.HoverLink >= 0 && d.HoverLink <= lastLink())
+        outline(d.HoverLink, OutlineRemoved);
+    d.HoverLink = -1;
+}
+
+void VyborLinksM(int index)
+{
+    auto &d = decl();
+    if (index < 0 || index >= d.LinkBoxes.size())
+        return;
+    const QString target = d.LinkBoxes[index].Target;
+    const QString kind = target.left(4);
+    bool ok = false;
+    const int number = target.mid(4).toInt(&ok);
+    if (!ok)
+        return;
+
+    if (kind == QLatin1String("mult")) {
+        const int section = d.CurrentSection;
+        if (section < 1 || section > SectionCount || number < 1 || number > d.MultCount[section])
+            return;
+        const qint32 record = EntryRecord(section, number);
+        for (int i = 1; i <= d.PanelCount && i < d.PanelClosed.size() && i < d.PanelLink.size(); ++i) {
+            if (d.PanelClosed[i] == 0 && d.PanelLink[i] == record) {
+                ActivePanelM(i);
+                return;
+            }
+        }
+        const MultEntry &entry = d.MultTable[section][number];
+        NewPanelM(entry.Title, CartoonPageUrl(entry));
+        if (d.PanelCount >= 0 && d.PanelCount < d.PanelLink.size())
+            d.PanelLink[d.PanelCount] = record;
+    } else if (kind == QLatin1String("list")) {
+        if (number >= 1 && number <= SectionCount)
+            NomerStranicyM(number);
+    }
+}

@@ -1,6 +1,16 @@
 #pragma once
 
+#include <QColor>
 #include <QString>
+
+// Tab colours: the active tab and every other live tab.
+inline const QColor ActiveTabColor{224, 224, 224};
+inline const QColor InactiveTabColor{192, 192, 192};
+
+// Tab 0 is the catalogue tab; web tabs get 1, 2, 3, ... and an index is never
+// reused. A tab is live while its index is at most PanelCount and its
+// PanelClosed element is 0.
+bool isLivePanel(int index);
 
 // Opens a web tab with a caption and an address; it becomes the active tab.
 void NewPanelM(const QString &title, const QString &url);

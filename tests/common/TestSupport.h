@@ -51,3 +51,38 @@ inline void resetState(const QString &dataPath)
 }
 
 } // namespace TestSupport
+
+#include "mainwindow/frmForma.h"
+#include "FakeBrowser.h"
+#include "app/MainM.h"
+#include "pageview/NomerStranicyM.h"
+
+#include <QApplication>
+
+namespace TestSupport {
+
+// Gives the main window's client area the size asked for.
+inline void setClientSize(QSize size)
+{
+    auto &f = frmForma::instance();
+    const QSize extra = f.size() - f.client->size();
+    f.resize(size + extra);
+    QCoreApplication::processEvents();
+    QTRY_COMPARE(f.client->size(), size);
+}
+
+// A fresh start of the program with browser doubles: the shared state reset,
+// a new main window, start-up run with the given catalogue folder.
+inline void startProgram(const QString &dataPath, QSize client = frmForma::DesignSize)
+{
+    frmForma::destroyInstance();
+    FakeBrowser::install();
+    decl().reset();
+    StartWith(dataPath);
+    if (client != frmForma::instance().client->size()) {
+        setClientSize(client);
+        NomerStranicyM(1);
+    }
+}
+
+} // namespace TestSupport

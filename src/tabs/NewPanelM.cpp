@@ -1,0 +1,49 @@
+#include "tabs/TabManager.h"
+
+#include "app/Declare.h"
+#include "app/WebBrowser.h"
+#include "mainwindow/frmForma.h"
+#include "tabs/usrPanel.h"
+
+bool isLivePanel(int index)
+{
+    const auto &d = decl();
+    return index >= 0 && index <= d.PanelCount && index < d.PanelClosed.size()
+        && d.PanelClosed[index] == 0;
+}
+
+void NewPanelM(const QString &title, const QString &url)
+{
+    auto &d = decl();
+    auto &f = frmForma::instance();
+
+    // The new tab's index is kept here: events run during the activation
+    // below may open further tabs and move PanelCount on.
+    const int n = ++d.PanelCount;
+    d.PanelClosed.resize(n + 1, 0);
+    d.PanelLink.resize(n + 1, 0);
+    ++d.OpenPanels;
+
+    // The new tab stands where the catalogue tab stands until the strip is
+    // laid out at the end.
+    auto *tab = new usrPanel(f.client);
+    if (usrPanel *tab0 = f.usrPanel1.value(0))
+        tab->setGeometry(tab0->geometry());
+    f.usrPanel1.insert(n, tab);
+    tab->show();
+    tab->MeIndex = n;
+    tab->setToolTip(title);
+    tab->NewText(title);
+
+    WebBrowser *web = createBrowser(f.client);
+    web->setVisible(false);
+    if (WebBrowser *web0 = f.WebRazdel.value(0))
+        web->setGeometry(web0->geometry());
+    f.WebRazdel.insert(n, web);
+    web->setSilent(true);
+    // Loading goes on in the background; nothing waits for the page.
+    web->navigate(url);
+
+    ActivePanelM(n);
+    SizePanelM();
+}

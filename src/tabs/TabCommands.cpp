@@ -1,0 +1,31 @@
+#include "tabs/TabManager.h"
+
+#include "app/Declare.h"
+
+#include <QCoreApplication>
+
+void MenuHelp_Click()
+{
+    auto &d = decl();
+    if (d.HelpPanel != 0) {
+        ActivePanelM(d.HelpPanel);
+        return;
+    }
+
+    // The help tab is known before it is opened: a second Help pressed while
+    // the tab is being shown then finds it instead of opening another, and a
+    // tab clicked meanwhile is not taken for it. Closing it at any point
+    // clears HelpPanel again.
+    d.HelpPanel = d.PanelCount + 1;
+    NewPanelM(QStringLiteral("Справка"),
+              QCoreApplication::applicationDirPath() + QStringLiteral("/Справка.htm"));
+    QCoreApplication::processEvents();
+}
+
+void MenuClose_Click()
+{
+    const auto &d = decl();
+    if (d.ActivePanel < 1)
+        return;
+    UnloadPanelM(d.ActivePanel);
+}

@@ -1,0 +1,72 @@
+// The program as a user starts it shows page 1 of the sample catalogue: the
+// screen holds exactly what the page drawing says must be there.
+
+#include "E2eSupport.h"
+#include "TestSupport.h"
+
+#include "pageview/PictureBox.h"
+
+#include <QtTest>
+
+class TestFirstPage : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void showsPageOneOfTheSampleCatalogue()
+    {
+        // What the page must look like: section 1 drawn in this process, with
+        // the same catalogue, at the window's design size.
+        TestSupport::startProgram(E2e::binDir() + QStringLiteral("/Data/"));
+        const QSize client = frmForma::DesignSize;
+        QCOMPARE(frmForma::instance().client->size(), client);
+        QVERIFY2(decl().MultCount[1] > 0, "the sample catalogue has no section 1");
+        const QList<LinkBox> boxes = decl().LinkBoxes;
+        const int pageWidth = decl().PageWidth;
+        const int pageHeight = decl().PageHeight;
+        const QImage expected = frmForma::instance().picText->image().copy(0, 0, pageWidth, pageHeight);
+
+        E2e::Program program;
+        QVERIFY(program.start());
+        // The page is drawn once the window is up; give it a moment to paint.
+        QImage shot;
+        const bool drawn = E2e::waitFor([&] {
+            shot = program.grabClient(client.height());
+            return E2e::samePixels(shot.copy(2, 107, pageWidth, pageHeight), expected);
+        }, 15000);
+        program.keep(shot, QStringLiteral("first-page"));
+        program.keep(expected, QStringLiteral("first-page-expected"));
+
+        // Readable reasons first: every link shows blue text inside its box,
+        // and there is no blue outside the boxes.
+        const QImage page = shot.copy(2, 107, pageWidth, pageHeight);
+        QCOMPARE(page.size(), QSize(pageWidth, pageHeight));
+        QImage outside = page;
+        for (const LinkBox &b : boxes) {
+            if (b.Y1 >= pageHeight)
+                continue;
+            int blue = 0;
+            for (int y = b.Y1; y < std::min(b.Y2, pageHeight); ++y)
+                for (int x = b.X1; x < b.X2; ++x) {
+                    blue += E2e::isBlue(page.pixel(x, y));
+                    outside.setPixel(x, y, qRgb(255, 255, 255));
+                }
+            QVERIFY2(blue > 5, qPrintable(QStringLiteral("no blue text in the link %1").arg(b.Target)));
+        }
+        int stray = 0;
+        for (int y = 0; y < outside.height(); ++y)
+            for (int x = 0; x < outside.width(); ++x)
+                stray += E2e::isBlue(outside.pixel(x, y));
+        QCOMPARE(stray, 0);
+
+        // And to the pixel, what the drawing code draws.
+        QVERIFY2(drawn, "the page on screen differs from the drawn page");
+
+        // The window around it: light grey bands, the catalogue tab.
+        QCOMPARE(QColor(shot.pixel(700, 90)), QColor(224, 224, 224));
+        frmForma::destroyInstance();
+    }
+};
+
+QTEST_MAIN(TestFirstPage)
+#include "tst_firstpage.moc"
