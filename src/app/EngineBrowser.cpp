@@ -139,6 +139,13 @@ void EngineBrowser::createEngine()
 
     connect(m_page, &QWebEnginePage::linkHovered, this, [this](const QString &url) { emit statusTextChange(url); });
     connect(m_page, &QWebEnginePage::titleChanged, this, [this](const QString &title) { emit titleChange(title); });
+    // A page loaded again under the same title (a retry of the same address)
+    // changes no title in the engine; the program still hears the title of
+    // every page that arrives.
+    connect(m_page, &QWebEnginePage::loadFinished, this, [this](bool ok) {
+        if (ok && !m_page->title().isEmpty())
+            emit titleChange(m_page->title());
+    });
     connect(m_page, &EnginePage::navigationAsked, this,
             [this](WebBrowser::NavigateRequest *request) { onNavigationAsked(request); });
     connect(m_page, &QWebEnginePage::newWindowRequested, this, [this](QWebEngineNewWindowRequest &engineRequest) {

@@ -1,18 +1,62 @@
 #pragma once
 
+#include "app/WebBrowser.h"
 #include "web/Sites.h"
 
 #include <QWidget>
 
-// The advertising strip at the top of the main window.
+class QLabel;
+class QPushButton;
+
+// The advertising strip at the top of the main window: one of the maker's ten
+// advertising pages, chosen at random when the strip is made. A placeholder
+// asking the user to connect covers the page until a page carrying the
+// expected title has arrived. Links followed in the page open in the user's
+// default browser, never inside the strip.
 class usrReklamaX : public QWidget
 {
     Q_OBJECT
 
 public:
+    // The strip's design size.
+    static constexpr QSize DesignSize{543, 73};
+
     explicit usrReklamaX(QWidget *parent = nullptr,
                          const QString &makerSite = QString::fromLatin1(DefaultMakerSite));
 
-    // Shows the placeholder and loads the chosen advertising page.
+    // Shows the placeholder and loads the chosen advertising page, bypassing
+    // the cache. Also the placeholder button's action, so it retries.
     void Start();
+
+    // Fills the whole strip.
+    WebBrowser *WebBrowser1 = nullptr;
+    // The placeholder panel above the browser, with its two lines and button.
+    QWidget *Picture1 = nullptr;
+    QLabel *Label1 = nullptr;
+    QLabel *Label2 = nullptr;
+    QPushButton *kObnovit = nullptr;
+
+    // The address of the link last pointed at: the latest status text that
+    // begins with "http".
+    QString StatusUrl;
+    // The title the chosen page carries: TitleKeyFor(AdNumber).
+    QString TitleKey;
+    // The chosen page's number, "0" to "9".
+    QString AdNumber;
+
+protected:
+    void resizeEvent(QResizeEvent *event) override;
+
+private:
+    void UserControl_Initialize();
+    void UserControl_Resize();
+    void WebBrowser1_StatusTextChange(const QString &text);
+    void WebBrowser1_TitleChange(const QString &text);
+    void WebBrowser1_BeforeNavigate2(WebBrowser::NavigateRequest *request);
+    void WebBrowser1_NewWindow2(WebBrowser::NewWindowRequest *request);
+    // Hands StatusUrl to the default browser once the browser's own event
+    // has returned.
+    void handOffStatusUrl();
+
+    QString m_makerSite;
 };
