@@ -17,6 +17,7 @@
 #include <QFrame>
 #include <QLayout>
 #include <QMenuBar>
+#include <QOpenGLWidget>
 #include <QScrollBar>
 
 namespace {
@@ -47,6 +48,15 @@ frmForma::frmForma()
     setAttribute(Qt::WA_DeleteOnClose, false);
     createControls();
     createMenu();
+    // Web views draw through OpenGL composition. The first one shown in a
+    // window that was made without it makes Qt build the native window anew,
+    // which blinks the window and drops its keyboard focus. A hidden, empty
+    // OpenGL widget makes the window ready for them from the start.
+    auto *primer = new QOpenGLWidget(client);
+    primer->setGeometry(0, 0, 0, 0);
+    primer->setAttribute(Qt::WA_TransparentForMouseEvents);
+    primer->setFocusPolicy(Qt::NoFocus);
+    primer->hide();
     // The design size is the client area's, under the menu bar.
     layout()->activate();
     resize(DesignSize + (size() - client->size()));
