@@ -4,4 +4,8 @@ source "$(dirname "$0")/scripts/common.sh"
 mirelka_install_packages
 mirelka_build
 cd "$MIRELKA_BUILD"
-ctest --output-on-failure --timeout 600 "$@"
+status=0
+ctest --output-on-failure --timeout 600 "$@" || status=$?
+# The tests once more, built with AddressSanitizer and UndefinedBehaviorSanitizer.
+"$MIRELKA_ROOT/scripts/sanitize.sh" || status=$?
+exit $status
