@@ -15,6 +15,7 @@
 #include <QCloseEvent>
 #include <QCoreApplication>
 #include <QFrame>
+#include <QIcon>
 #include <QLayout>
 #include <QMenuBar>
 #include <QScrollBar>
@@ -44,6 +45,7 @@ void frmForma::destroyInstance()
 frmForma::frmForma()
 {
     setWindowTitle(QStringLiteral("Mirelka online"));
+    setWindowIcon(QIcon(QStringLiteral(":/resources/mirelka.png")));
     setAttribute(Qt::WA_DeleteOnClose, false);
     createControls();
     createMenu();
