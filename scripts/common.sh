@@ -11,6 +11,7 @@ MIRELKA_PACKAGES=(
     qt6-base-dev qt6-base-dev-tools qt6-webengine-dev qt6-webengine-dev-tools libgl-dev
     fonts-liberation2
     xvfb xauth xdotool imagemagick x11-utils
+    lintian desktop-file-utils appstream librsvg2-bin
     clang libclang-rt-14-dev
 )
 

@@ -15,6 +15,7 @@
 #include <QCloseEvent>
 #include <QCoreApplication>
 #include <QFrame>
+#include <QIcon>
 #include <QLayout>
 #include <QMenuBar>
 #include <QOpenGLWidget>
@@ -45,6 +46,7 @@ void frmForma::destroyInstance()
 frmForma::frmForma()
 {
     setWindowTitle(QStringLiteral("Mirelka online"));
+    setWindowIcon(QIcon(QStringLiteral(":/resources/mirelka.png")));
     setAttribute(Qt::WA_DeleteOnClose, false);
     createControls();
     createMenu();
