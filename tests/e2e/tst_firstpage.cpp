@@ -47,7 +47,7 @@ private slots:
                 continue;
             int blue = 0;
             for (int y = b.Y1; y < std::min(b.Y2, pageHeight); ++y)
-                for (int x = b.X1; x < b.X2; ++x) {
+                for (int x = b.X1; x < std::min(b.X2, pageWidth); ++x) {
                     blue += E2e::isBlue(page.pixel(x, y));
                     outside.setPixel(x, y, qRgb(255, 255, 255));
                 }

@@ -68,10 +68,7 @@ private slots:
                 captionDark += QColor(shot.pixel(x, y)).lightness() < 90;
         QVERIFY(captionDark > 20);
 
-        // Ctrl+F4: the catalogue is back. The window was made anew when the
-        // engine first showed a page, and with no window manager nothing gives
-        // it the keyboard back: a click on the empty end of the tab strip does.
-        program.click(program.clientToScreen(QPoint(760, 90), client.height()));
+        // Ctrl+F4: the catalogue is back.
         program.key(QStringLiteral("ctrl+F4"));
         QVERIFY(E2e::waitFor([&] {
             shot = program.grabClient(client.height());
