@@ -72,7 +72,44 @@ public:
 
     // The program's folder: a copy of the built one when a test changes
     // what lies beside the executable, or the built one as it is.
-    explicit Program(const QString &folder = binDir()) : m_folder(folder) { }
+    explicit Program(const QString &folder = binDir()) : m_folder(folder)
+    {
+        // A stand-in for the default browser: records what it is asked to open.
+        QFile opener(m_opener.filePath(QStringLiteral("xdg-open")));
+        opener.open(QIODevice::WriteOnly);
+        opener.write("#!/bin/sh\necho \"$1\" >> \"$(dirname \"$0\")/opened.txt\"\n");
+        opener.close();
+        opener.setPermissions(QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner | QFile::ReadOther
+                              | QFile::ExeOther | QFile::ReadGroup | QFile::ExeGroup);
+    }
+
+    QString openerDir() const { return m_opener.path(); }
+    qint64 pid() const { return m_process.processId(); }
+
+    // What the stand-in browser was asked to open, in order.
+    QStringList opened() const
+    {
+        QFile f(m_opener.filePath(QStringLiteral("opened.txt")));
+        if (!f.open(QIODevice::ReadOnly))
+            return {};
+        return QString::fromLocal8Bit(f.readAll()).split(QLatin1Char('\n'), Qt::SkipEmptyParts);
+    }
+
+    // A copy of the built program's folder (program, Data, help page) in a
+    // scratch folder, so what a test writes beside it stays there.
+    static QString copyOfBuiltFolder(const QTemporaryDir &into, bool withData = true)
+    {
+        const QString to = into.path();
+        QFile::copy(binDir() + QStringLiteral("/mirelka"), to + QStringLiteral("/mirelka"));
+        QFile::copy(binDir() + QStringLiteral("/Справка.htm"), to + QStringLiteral("/Справка.htm"));
+        if (withData) {
+            QDir().mkpath(to + QStringLiteral("/Data"));
+            const QDir data(binDir() + QStringLiteral("/Data"));
+            for (const QString &name : data.entryList({QStringLiteral("*.dat")}, QDir::Files))
+                QFile::copy(data.filePath(name), to + QStringLiteral("/Data/") + name);
+        }
+        return to;
+    }
 
     ~Program() { stop(); }
 
@@ -85,6 +122,8 @@ public:
                    QStringLiteral("--disable-gpu --disable-background-networking --proxy-server=http://127.0.0.1:%1")
                        .arg(server.serverPort()));
         env.remove(QStringLiteral("QT_FONT_DPI"));
+        // xdg-open, the desktop's way to open a file, is our recorder.
+        env.insert(QStringLiteral("PATH"), m_opener.path() + QLatin1Char(':') + env.value(QStringLiteral("PATH")));
         for (const QString &kv : extraEnv)
             env.insert(kv.section(QLatin1Char('='), 0, 0), kv.section(QLatin1Char('='), 1));
         m_process.setProcessEnvironment(env);
@@ -188,6 +227,14 @@ public:
         xdo({QStringLiteral("mousemove"), QString::number(screen.x()), QString::number(screen.y())});
     }
 
+    // The visible window with this exact name, or empty.
+    static QString windowNamed(const QString &name)
+    {
+        return run(QStringLiteral("xdotool"), {QStringLiteral("search"), QStringLiteral("--onlyvisible"),
+                                               QStringLiteral("--name"), QLatin1Char('^') + name + QLatin1Char('$')})
+            .section(QLatin1Char('\n'), 0, 0);
+    }
+
     void click(QPoint screen, int button = 1) const
     {
         moveTo(screen);
@@ -216,6 +263,7 @@ public:
 
 private:
     QString m_folder;
+    QTemporaryDir m_opener;
     QProcess m_process;
     mutable QString m_window;
     QTemporaryDir m_shots;

@@ -1,0 +1,239 @@
+// One afternoon with the program, as a user would spend it: the catalogue,
+// scrolling, cartoons in tabs, help, search, the about box, the
+// advertisement, and Exit. Checked by what the real program draws on screen,
+// what it writes beside itself and what it hands to the default browser.
+
+#include "E2eSupport.h"
+#include "TestSupport.h"
+
+#include "pageview/PictureBox.h"
+#include "web/AdKey.h"
+
+#include <QScrollBar>
+#include <QtTest>
+
+using E2e::Program;
+
+class TestScenario : public QObject
+{
+    Q_OBJECT
+
+private:
+    static constexpr QSize Client = frmForma::DesignSize;
+
+    Program *m_program = nullptr;
+    QImage m_shot;
+
+    QPoint at(QPoint client) const { return m_program->clientToScreen(client, Client.height()); }
+    QImage client() { return m_shot = m_program->grabClient(Client.height()); }
+    // The visible part of the page, as it stands in the client area.
+    QImage pageOnScreen() { return client().copy(2, 107, Client.width() - 21, Client.height() - 109); }
+    void keep(const QString &name) { m_program->keep(m_shot, QStringLiteral("scenario-") + name); }
+
+    int blueIn(const QImage &image, const QRect &r)
+    {
+        int n = 0;
+        for (int y = r.top(); y <= r.bottom(); ++y)
+            for (int x = r.left(); x <= r.right(); ++x)
+                n += E2e::isBlue(image.pixel(x, y));
+        return n;
+    }
+
+private slots:
+    void afternoon()
+    {
+        // What the pages must look like, drawn in this process.
+        const QString data = E2e::binDir() + QStringLiteral("/Data/");
+        TestSupport::startProgram(data);
+        const int pageWidth = decl().PageWidth;
+        const int pageHeight = decl().PageHeight;
+        const QImage page1 = frmForma::instance().picText->image().copy(0, 0, pageWidth, pageHeight);
+        NomerStranicyM(7);
+        const QImage page7 = frmForma::instance().picText->image();
+        const int max7 = frmForma::instance().VScroll1->maximum();
+        const QList<LinkBox> boxes7 = decl().LinkBoxes;
+        const MultEntry first7 = decl().MultTable[7][1];
+        const MultEntry second7 = decl().MultTable[7][2];
+        const QList<LinkBox> boxes1 = [] { NomerStranicyM(1); return decl().LinkBoxes; }();
+        frmForma::destroyInstance();
+        QVERIFY(max7 > 0);
+
+        QTemporaryDir folder;
+        Program program(Program::copyOfBuiltFolder(folder));
+        m_program = &program;
+        // Cartoon pages, the help page comes from disk; the advertisement is
+        // missing at first.
+        for (const MultEntry &e : {first7, second7})
+            program.server.setPage(QStringLiteral("http://mults.example/mults/?id=") + e.Id,
+                                   "<html><head><title>c</title></head><body style='background:#00c000'>"
+                                   + e.Title.toUtf8() + "</body></html>");
+        QVERIFY(program.start());
+
+        // Page 1.
+        QVERIFY(E2e::waitFor([&] { return E2e::samePixels(pageOnScreen(), page1); }, 20000));
+        keep(QStringLiteral("01-page1"));
+        // The advertisement did not arrive: the placeholder stays up.
+        QVERIFY(E2e::waitFor([&] { return program.server.requests.filter(QStringLiteral("/reklama/")).size() >= 1; }));
+
+        // Section 7 from its link.
+        const LinkBox to7 = boxes1[5];
+        QCOMPARE(to7.Target, QStringLiteral("list7"));
+        const QPoint link7((to7.X1 + to7.X2) / 2 + 2, (to7.Y1 + to7.Y2) / 2 + 107);
+        program.moveTo(at(link7 + QPoint(0, 3)));
+        program.click(at(link7));
+        QVERIFY(E2e::waitFor([&] { return E2e::samePixels(pageOnScreen(), page7.copy(0, 0, pageWidth, pageHeight)); }));
+        keep(QStringLiteral("02-section7"));
+
+        // Scrolling: End shows the bottom, Home the top, Page Down moves
+        // the page height less 10.
+        program.key(QStringLiteral("End"));
+        QVERIFY(E2e::waitFor([&] { return E2e::samePixels(pageOnScreen(), page7.copy(0, max7, pageWidth, pageHeight)); }, 10000));
+        keep(QStringLiteral("03-end"));
+        program.key(QStringLiteral("Home"));
+        QVERIFY(E2e::waitFor([&] { return E2e::samePixels(pageOnScreen(), page7.copy(0, 0, pageWidth, pageHeight)); }, 10000));
+        program.key(QStringLiteral("Next"));
+        QVERIFY(E2e::waitFor([&] {
+            return E2e::samePixels(pageOnScreen(), page7.copy(0, pageHeight - 10, pageWidth, pageHeight));
+        }, 10000));
+        program.key(QStringLiteral("Home"));
+        QVERIFY(E2e::waitFor([&] { return E2e::samePixels(pageOnScreen(), page7.copy(0, 0, pageWidth, pageHeight)); }, 10000));
+
+        // Hover and open two entries: two tabs, each showing its cartoon.
+        for (int k : {39, 40}) {
+            const LinkBox &b = boxes7[k];
+            const QPoint p((b.X1 + b.X2) / 2 + 2, (b.Y1 + b.Y2) / 2 + 107);
+            program.moveTo(at(p + QPoint(0, 2)));
+            program.moveTo(at(p));
+            QVERIFY(E2e::waitFor([&] { return QColor(client().pixel(b.X1 + 2 + 3, b.Y1 + 107)) == QColor(0, 0, 255); }, 10000));
+            program.click(at(p));
+            QVERIFY(E2e::waitFor([&] { return QColor(client().pixel(400, 400)) == QColor(0, 192, 0); }, 30000));
+            if (k == 39) {
+                keep(QStringLiteral("04-first-tab"));
+                // Back to the catalogue by its tab for the second entry.
+                program.click(at(QPoint(100, 89)));
+                QVERIFY(E2e::waitFor([&] { return E2e::samePixels(pageOnScreen(), page7.copy(0, 0, pageWidth, pageHeight)); }, 10000));
+            }
+        }
+        keep(QStringLiteral("05-second-tab"));
+        // Three tabs share the width: slots of 261, tabs at 0, 261, 522.
+        // Switch to the first cartoon's tab, then close it by its button.
+        program.click(at(QPoint(261 + 60, 89)));
+        QVERIFY(E2e::waitFor([&] { return QColor(client().pixel(100, 80)) == QColor(192, 192, 192); }, 10000));
+        program.click(at(QPoint(261 + 120, 77 + 4 + 7)));
+        // The closed tab was the active one: the catalogue takes over, and
+        // two tabs share the width in slots of 392.
+        QVERIFY(E2e::waitFor([&] {
+            return QColor(client().pixel(200, 80)) == QColor(224, 224, 224)
+                && QColor(m_shot.pixel(500, 80)) == QColor(192, 192, 192)
+                && E2e::samePixels(pageOnScreen(), page7.copy(0, 0, pageWidth, pageHeight));
+        }, 10000));
+        keep(QStringLiteral("06-closed-by-button"));
+
+        // The second cartoon again, then Ctrl+F4 closes it.
+        program.click(at(QPoint(392 + 60, 89)));
+        QVERIFY(E2e::waitFor([&] { return QColor(client().pixel(400, 400)) == QColor(0, 192, 0); }, 10000));
+        program.key(QStringLiteral("ctrl+F4"));
+        QVERIFY(E2e::waitFor([&] { return E2e::samePixels(pageOnScreen(), page7.copy(0, 0, pageWidth, pageHeight)); }, 10000));
+        keep(QStringLiteral("07-closed-by-key"));
+
+        // F1 twice: one help tab, shown both times.
+        program.key(QStringLiteral("F1"));
+        // The help page replaces the catalogue's blue links.
+        QVERIFY(E2e::waitFor([&] { return blueIn(client(), QRect(2, 107, 700, 300)) < 100; }, 20000));
+        E2e::settle(600);
+        client();
+        keep(QStringLiteral("08-help"));
+        program.click(at(QPoint(100, 89)));
+        program.key(QStringLiteral("F1"));
+        E2e::settle(800);
+        client();
+        keep(QStringLiteral("09-help-again"));
+        // Still two tabs: the catalogue (0..390) and help (392..).
+        QCOMPARE(QColor(m_shot.pixel(200, 80)), QColor(192, 192, 192));
+        QVERIFY(QColor(m_shot.pixel(650, 80)) != QColor(192, 192, 192));
+
+        // F3: search for the first cartoon of section 7 and open the hit.
+        program.key(QStringLiteral("F3"));
+        QString dialog;
+        QVERIFY(E2e::waitFor([&] { return !(dialog = Program::windowNamed(QStringLiteral("Поиск"))).isEmpty(); }, 10000));
+        const QRect box = Program::geometryOf(dialog);
+        program.click(box.topLeft() + QPoint(200, 18));
+        program.type(first7.Title);
+        program.key(QStringLiteral("Return"));
+        QVERIFY(E2e::waitFor([&] {
+            const QImage d = program.grabScreen().copy(box);
+            int dark = 0;
+            for (int x = 8; x < 300; ++x)
+                dark += QColor(d.pixel(x, 80)).lightness() < 80;
+            return dark > 5;
+        }, 15000));
+        program.key(QStringLiteral("Down"));
+        program.key(QStringLiteral("Return"));
+        QVERIFY(E2e::waitFor([&] { return Program::windowNamed(QStringLiteral("Поиск")).isEmpty(); }, 10000));
+        QVERIFY(E2e::waitFor([&] { return QColor(client().pixel(400, 400)) == QColor(0, 192, 0); }, 30000));
+        keep(QStringLiteral("10-search-hit"));
+
+        // The about window and its link, twice; the window stays.
+        program.click(at(QPoint(25, -10)));
+        E2e::settle(400);
+        program.key(QStringLiteral("Up"));
+        program.key(QStringLiteral("Up"));
+        program.key(QStringLiteral("Return"));
+        QString about;
+        QVERIFY(E2e::waitFor([&] { return !(about = Program::windowNamed(QStringLiteral("О программе"))).isEmpty(); }, 10000));
+        const QRect aboutBox = Program::geometryOf(about);
+        QCOMPARE(aboutBox.size(), QSize(343, 211));
+        program.keep(program.grabScreen().copy(aboutBox), QStringLiteral("scenario-11-about"));
+        E2e::settle(500);
+        for (int i = 1; i <= 2; ++i) {
+            program.click(aboutBox.topLeft() + QPoint(160, 66));
+            QVERIFY(E2e::waitFor([&] { return program.opened().size() == i; }, 10000));
+            // Apart by more than a double click.
+            E2e::settle(1000);
+        }
+        QVERIFY(!Program::windowNamed(QStringLiteral("О программе")).isEmpty());
+        const QString redirect = folder.path() + QStringLiteral("/Data/0.html");
+        QCOMPARE(QUrl(program.opened().last()).toLocalFile(), redirect);
+        QFile page(redirect);
+        QVERIFY(page.open(QIODevice::ReadOnly));
+        QVERIFY(page.readAll().contains("url=http://mirelka.example/site/'"));
+        program.click(aboutBox.topLeft() + QPoint(248 + 44, 164 + 16));
+        QVERIFY(E2e::waitFor([&] { return Program::windowNamed(QStringLiteral("О программе")).isEmpty(); }, 10000));
+
+        // The advertisement arrives on the retry; a click in it goes to the
+        // default browser, and the advertisement stays.
+        for (int n = 0; n < AdPageCount; ++n) {
+            QFile ad(qEnvironmentVariable("MIRELKA_SOURCE_DIR") + QStringLiteral("/data/reklama/%1.html").arg(n));
+            QVERIFY(ad.open(QIODevice::ReadOnly));
+            program.server.setPage(QStringLiteral("http://mirelka.example/reklama/%1.html").arg(n), ad.readAll());
+        }
+        const QImage placeholder = client().copy(112, 2, 369, 41);
+        program.click(at(QPoint(112 + 240 + 56, 2 + 2 + 10)));
+        QVERIFY(E2e::waitFor([&] { return !E2e::samePixels(client().copy(112, 2, 369, 41), placeholder); }, 30000));
+        E2e::settle(500);
+        client();
+        keep(QStringLiteral("12-advertisement"));
+        const int handedOff = program.opened().size();
+        program.moveTo(at(QPoint(40, 40)));
+        E2e::settle(500);
+        program.click(at(QPoint(42, 40)));
+        QVERIFY(E2e::waitFor([&] { return program.opened().size() == handedOff + 1; }, 15000));
+        QFile adPage(redirect);
+        QVERIFY(adPage.open(QIODevice::ReadOnly));
+        QVERIFY(adPage.readAll().contains("url=http://mirelka.example/programs/"));
+        // The strip did not follow the link itself.
+        QCOMPARE(program.server.requests.filter(QStringLiteral("/programs/")).size(), 0);
+
+        // Exit from the menu.
+        program.click(at(QPoint(25, -10)));
+        E2e::settle(400);
+        program.key(QStringLiteral("Up"));
+        program.key(QStringLiteral("Return"));
+        QVERIFY(program.waitForExit(15000));
+        QCOMPARE(program.exitCode(), 0);
+        m_program = nullptr;
+    }
+};
+
+QTEST_MAIN(TestScenario)
+#include "tst_scenario.moc"
