@@ -86,6 +86,17 @@ public:
     QString openerDir() const { return m_opener.path(); }
     qint64 pid() const { return m_process.processId(); }
 
+    // Runs the program as the user "nobody" (the test runs as root), for whom
+    // the program's folder is read-only.
+    void runAsNobody()
+    {
+        m_asNobody = true;
+        const auto open = QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner | QFile::ReadGroup
+                          | QFile::ExeGroup | QFile::ReadOther | QFile::ExeOther;
+        QFile::setPermissions(m_opener.path(), open | QFile::WriteGroup | QFile::WriteOther);
+        QFile::setPermissions(m_folder, open);
+    }
+
     // What the stand-in browser was asked to open, in order.
     QStringList opened() const
     {
@@ -128,7 +139,21 @@ public:
             env.insert(kv.section(QLatin1Char('='), 0, 0), kv.section(QLatin1Char('='), 1));
         m_process.setProcessEnvironment(env);
         m_process.setProcessChannelMode(QProcess::ForwardedErrorChannel);
-        m_process.start(m_folder + QStringLiteral("/mirelka"), {});
+        if (m_asNobody) {
+            // The X server's key, readable by that user too.
+            const QString key = m_opener.filePath(QStringLiteral("xauthority"));
+            QFile::remove(key);
+            QFile::copy(env.value(QStringLiteral("XAUTHORITY")), key);
+            QFile::setPermissions(key, QFile::ReadOwner | QFile::ReadGroup | QFile::ReadOther);
+            env.insert(QStringLiteral("XAUTHORITY"), key);
+            env.insert(QStringLiteral("HOME"), m_opener.path());
+            m_process.setProcessEnvironment(env);
+            m_process.start(QStringLiteral("setpriv"),
+                            {QStringLiteral("--reuid=65534"), QStringLiteral("--regid=65534"),
+                             QStringLiteral("--clear-groups"), m_folder + QStringLiteral("/mirelka")});
+        } else {
+            m_process.start(m_folder + QStringLiteral("/mirelka"), {});
+        }
         if (!m_process.waitForStarted(10000))
             return false;
         const bool found = waitFor([this] {
@@ -264,6 +289,7 @@ public:
 private:
     QString m_folder;
     QTemporaryDir m_opener;
+    bool m_asNobody = false;
     QProcess m_process;
     mutable QString m_window;
     QTemporaryDir m_shots;

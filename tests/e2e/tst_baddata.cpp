@@ -1,0 +1,126 @@
+// A damaged or locked catalogue folder: the program starts, shows what it
+// can, and every command still works.
+
+#include "E2eSupport.h"
+#include "TestSupport.h"
+
+#include "pageview/PictureBox.h"
+
+#include <QtTest>
+#include <unistd.h>
+
+using E2e::Program;
+
+class TestBadData : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void commandsStillWork_data()
+    {
+        QTest::addColumn<QString>("damage");
+        QTest::newRow("catalogue folder missing") << QStringLiteral("missing");
+        QTest::newRow("section file unreadable") << QStringLiteral("unreadable");
+        QTest::newRow("catalogue folder read-only") << QStringLiteral("read-only");
+    }
+
+    void commandsStillWork()
+    {
+        QFETCH(QString, damage);
+        const QSize client = frmForma::DesignSize;
+        QTemporaryDir folder;
+        Program program(Program::copyOfBuiltFolder(folder, damage != QLatin1String("missing")));
+        const QString data = folder.path() + QStringLiteral("/Data/");
+        if (damage == QLatin1String("unreadable")) {
+            QFile::remove(data + QStringLiteral("1.dat"));
+            QDir().mkpath(data + QStringLiteral("1.dat")); // a folder in place of the file
+        }
+        if (damage == QLatin1String("read-only")) {
+            if (geteuid() != 0)
+                QSKIP("needs root to run the program as another user");
+            program.runAsNobody();
+        }
+
+        // What page 1 must show with this folder.
+        TestSupport::startProgram(data);
+        const QImage page1 = frmForma::instance().picText->image().copy(0, 0, decl().PageWidth, decl().PageHeight);
+        const bool section1Empty = decl().MultCount[1] == 0;
+        frmForma::destroyInstance();
+        QCOMPARE(section1Empty, damage != QLatin1String("read-only"));
+
+        QVERIFY(program.start());
+        auto pageOnScreen = [&] {
+            return program.grabClient(client.height()).copy(2, 107, page1.width(), page1.height());
+        };
+        QVERIFY(E2e::waitFor([&] { return E2e::samePixels(pageOnScreen(), page1); }, 20000));
+        program.keep(program.grabClient(client.height()), QStringLiteral("baddata-") + damage);
+        auto at = [&](QPoint p) { return program.clientToScreen(p, client.height()); };
+
+        // With no window manager, a click gives the window the keyboard.
+        program.click(at(QPoint(760, 90)));
+        // Help opens in a tab (two tabs: the catalogue tab turns grey).
+        program.key(QStringLiteral("F1"));
+        QVERIFY(E2e::waitFor([&] {
+            return QColor(program.grabClient(client.height()).pixel(200, 80)) == QColor(192, 192, 192);
+        }, 20000));
+        program.key(QStringLiteral("ctrl+F4"));
+        QVERIFY(E2e::waitFor([&] { return E2e::samePixels(pageOnScreen(), page1); }, 10000));
+
+        // The about box's link still reaches the default browser, through the
+        // temporary folder when the catalogue folder takes no file.
+        program.click(at(QPoint(25, -10)));
+        E2e::settle(400);
+        program.key(QStringLiteral("Up"));
+        program.key(QStringLiteral("Up"));
+        program.key(QStringLiteral("Return"));
+        QString about;
+        QVERIFY(E2e::waitFor([&] { return !(about = Program::windowNamed(QStringLiteral("О программе"))).isEmpty(); }, 10000));
+        E2e::settle(500);
+        program.click(Program::geometryOf(about).topLeft() + QPoint(160, 66));
+        QVERIFY(E2e::waitFor([&] { return program.opened().size() == 1; }, 10000));
+        const QString handedOff = QUrl(program.opened().first()).toLocalFile();
+        QFile redirect(handedOff);
+        QVERIFY(redirect.open(QIODevice::ReadOnly));
+        QVERIFY(redirect.readAll().contains("url=http://mirelka.example/site/'"));
+        if (damage == QLatin1String("unreadable"))
+            QCOMPARE(handedOff, data + QStringLiteral("0.html"));
+        else
+            QVERIFY2(!handedOff.startsWith(folder.path()), qPrintable(handedOff));
+        QFile::remove(handedOff);
+        program.key(QStringLiteral("Return")); // OK has the focus
+        QVERIFY(E2e::waitFor([&] { return Program::windowNamed(QStringLiteral("О программе")).isEmpty(); }, 10000));
+
+        // The search runs over what loads; with nothing to find, it says so.
+        program.click(at(QPoint(760, 90)));
+        program.key(QStringLiteral("F3"));
+        QString dialog;
+        QVERIFY(E2e::waitFor([&] { return !(dialog = Program::windowNamed(QStringLiteral("Поиск"))).isEmpty(); }, 10000));
+        const QRect box = Program::geometryOf(dialog);
+        program.click(box.topLeft() + QPoint(200, 18));
+        program.type(QStringLiteral("zzzz"));
+        program.key(QStringLiteral("Return"));
+        // The message box is a second window titled "Mirelka online".
+        QVERIFY(E2e::waitFor([&] {
+            return E2e::run(QStringLiteral("xdotool"), {QStringLiteral("search"), QStringLiteral("--onlyvisible"),
+                                                        QStringLiteral("--name"), QStringLiteral("^Mirelka online$")})
+                       .split(QLatin1Char('\n'), Qt::SkipEmptyParts)
+                       .size() == 2;
+        }, 15000));
+        program.keep(program.grabScreen(), QStringLiteral("baddata-message-") + damage);
+        program.key(QStringLiteral("Return"));
+        QVERIFY(E2e::waitFor([&] {
+            return E2e::run(QStringLiteral("xdotool"), {QStringLiteral("search"), QStringLiteral("--onlyvisible"),
+                                                        QStringLiteral("--name"), QStringLiteral("^Mirelka online$")})
+                       .split(QLatin1Char('\n'), Qt::SkipEmptyParts)
+                       .size() == 1;
+        }, 10000));
+        // The search window has only its close box, which needs a window
+        // manager: it stays open to the end.
+
+        QVERIFY(program.isRunning());
+        program.stop();
+    }
+};
+
+QTEST_MAIN(TestBadData)
+#include "tst_baddata.moc"
