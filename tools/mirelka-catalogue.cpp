@@ -10,6 +10,7 @@
 #include <QSaveFile>
 #include <QStringList>
 
+#include <algorithm>
 #include <cstdio>
 
 namespace {
@@ -110,7 +111,22 @@ int unpack(const QStringList &args)
     }
     const QByteArray text = CatalogueTable::Write(file.entries);
     std::fwrite(text.constData(), 1, size_t(text.size()), stdout);
-    return Ok;
+    // The table is printed whole, but an entry that a table can't hold as it
+    // is (a tab inside a field, a control code in an id) would not pack back
+    // to the same file: say which, and fail.
+    int result = Ok;
+    for (qsizetype k = 0; k < file.entries.size(); ++k) {
+        const MultEntry &e = file.entries[k];
+        const bool tab = e.Id.contains(QLatin1Char('\t')) || e.Title.contains(QLatin1Char('\t'))
+                         || e.StudioYear.contains(QLatin1Char('\t'));
+        const bool control = std::any_of(e.Id.cbegin(), e.Id.cend(), [](QChar c) { return c.unicode() < 32; });
+        if (tab || control) {
+            result = badInput(QStringLiteral("%1: entry %2").arg(args[0]).arg(k + 1),
+                              tab ? QStringLiteral("a field holds a tab; the table will not pack back as it is")
+                                  : QStringLiteral("the id holds a control code; the table will not pack back"));
+        }
+    }
+    return result;
 }
 
 int check(const QStringList &args)

@@ -4,6 +4,7 @@
 #include <QProcess>
 #include <QRandomGenerator>
 #include <QTemporaryDir>
+#include "catalogue/CatalogueWriter.h"
 #include <QtTest>
 
 using namespace Qt::StringLiterals;
@@ -155,6 +156,16 @@ private slots:
         r = run({u"unpack"_s, path(u"capitals.dat"_s)});
         QCOMPARE(r.status, 1);
         QVERIFY(r.out.isEmpty());
+
+        // A tab inside a title loads, but no table can hold it: the entry is
+        // printed and named, and the status says the table won't pack back.
+        writeFile(u"tab.dat"_s, "[mult]\r\n5\r\n2\r\n" + CatalogueWriter::EncodeText(u"7", 5) + "\r\nA\r\nS\r\n"
+                                    + CatalogueWriter::EncodeText(u"8", 5) + "\r\n"
+                                    + Cp1251::fromUnicode(u"Кот\tи пёс") + "\r\nS\r\n");
+        r = run({u"unpack"_s, path(u"tab.dat"_s)});
+        QCOMPARE(r.status, 1);
+        QVERIFY(r.out.startsWith("7\tA\tS\n"));
+        QVERIFY2(r.err.contains("entry 2"), r.err.constData());
     }
 
     void usageErrors_data()
