@@ -11,23 +11,14 @@
 #include <QPushButton>
 #include <QWebEnginePage>
 #include <QWebEngineView>
+#include "FileOpener.h"
+
 #include <QtTest>
 
 namespace {
 constexpr int EngineTimeout = 30000;
 }
 
-// Stands in for the desktop: records every local file it is asked to open.
-class FileOpener : public QObject
-{
-    Q_OBJECT
-
-public:
-    QStringList opened;
-
-public slots:
-    void open(const QUrl &url) { opened.append(url.toLocalFile()); }
-};
 
 class TestReklamaEngine : public QObject
 {
@@ -108,10 +99,7 @@ private slots:
         QVERIFY(m_root.isValid());
         QVERIFY(QDir().mkpath(m_root.path() + QStringLiteral("/Data")));
         QVERIFY(!qEnvironmentVariableIsEmpty("MIRELKA_SOURCE_DIR"));
-        QDesktopServices::setUrlHandler(QStringLiteral("file"), &m_opener, "open");
     }
-
-    void cleanupTestCase() { QDesktopServices::unsetUrlHandler(QStringLiteral("file")); }
 
     void init()
     {

@@ -7,19 +7,10 @@
 #include <QLabel>
 #include <QPushButton>
 #include <QTimer>
+#include "FileOpener.h"
+
 #include <QtTest>
 
-// Stands in for the desktop: records every local file it is asked to open.
-class FileOpener : public QObject
-{
-    Q_OBJECT
-
-public:
-    QStringList opened;
-
-public slots:
-    void open(const QUrl &url) { opened.append(url.toLocalFile()); }
-};
 
 class TestAbout : public QObject
 {
@@ -68,10 +59,7 @@ private slots:
     {
         QVERIFY(m_root.isValid());
         QVERIFY(QDir().mkpath(m_root.path() + QStringLiteral("/Data")));
-        QDesktopServices::setUrlHandler(QStringLiteral("file"), &m_opener, "open");
     }
-
-    void cleanupTestCase() { QDesktopServices::unsetUrlHandler(QStringLiteral("file")); }
 
     void init()
     {

@@ -6,6 +6,8 @@
 #include <QDesktopServices>
 #include <QTimer>
 #include <QUrl>
+#include "FileOpener.h"
+
 #include <QtTest>
 
 namespace {
@@ -20,17 +22,6 @@ QByteArray readAll(const QString &path)
 }
 } // namespace
 
-// Stands in for the desktop: records every local file it is asked to open.
-class FileOpener : public QObject
-{
-    Q_OBJECT
-
-public:
-    QStringList opened;
-
-public slots:
-    void open(const QUrl &url) { opened.append(url.toLocalFile()); }
-};
 
 class TestHandoff : public QObject
 {
@@ -47,10 +38,7 @@ private slots:
     void initTestCase()
     {
         QVERIFY(m_root.isValid());
-        QDesktopServices::setUrlHandler(QStringLiteral("file"), &m_opener, "open");
     }
-
-    void cleanupTestCase() { QDesktopServices::unsetUrlHandler(QStringLiteral("file")); }
 
     void init()
     {

@@ -11,19 +11,10 @@
 #include <QRegularExpression>
 #include <QSet>
 #include <QTimer>
+#include "FileOpener.h"
+
 #include <QtTest>
 
-// Stands in for the desktop: records every local file it is asked to open.
-class FileOpener : public QObject
-{
-    Q_OBJECT
-
-public:
-    QStringList opened;
-
-public slots:
-    void open(const QUrl &url) { opened.append(url.toLocalFile()); }
-};
 
 class TestReklama : public QObject
 {
@@ -60,10 +51,7 @@ private slots:
     {
         QVERIFY(m_root.isValid());
         QVERIFY(QDir().mkpath(m_root.path() + QStringLiteral("/Data")));
-        QDesktopServices::setUrlHandler(QStringLiteral("file"), &m_opener, "open");
     }
-
-    void cleanupTestCase() { QDesktopServices::unsetUrlHandler(QStringLiteral("file")); }
 
     void init()
     {
