@@ -23,7 +23,7 @@ void Main()
     StartWith(DataPathFor(QCoreApplication::applicationDirPath()));
 }
 
-void StartWith(const QString &dataPath)
+void PrepareSharedState(const QString &dataPath)
 {
     auto &d = decl();
     d.DataPath = dataPath;
@@ -32,6 +32,12 @@ void StartWith(const QString &dataPath)
     d.LastLink = -1;
     d.HoverLink = -1;
     d.FoundLast = -1;
+}
+
+void StartWith(const QString &dataPath)
+{
+    auto &d = decl();
+    PrepareSharedState(dataPath);
 
     // The window and its canvas exist before the first layout reads them.
     auto &forma = frmForma::instance();

@@ -10,6 +10,11 @@ QString DataPathFor(const QString &applicationFolder);
 // creates and shows the main window and draws the page of section 1.
 void Main();
 
+// The shared state start-up prepares before it makes the main window: the
+// catalogue folder, the tab arrays with their element 0, and the markers for
+// no page, no hovered link and no search yet.
+void PrepareSharedState(const QString &dataPath);
+
 // Start-up with a given catalogue folder (Main passes the one beside the
 // executable).
 void StartWith(const QString &dataPath);

@@ -4,6 +4,7 @@
 // program's own writer, and a fresh start of the program's state.
 
 #include "app/Declare.h"
+#include "app/MainM.h"
 #include "catalogue/CatalogueWriter.h"
 
 #include <QDir>
@@ -40,14 +41,8 @@ inline QList<MultEntry> makeEntries(int section, int count)
 // The shared state as start-up leaves it before the window exists.
 inline void resetState(const QString &dataPath)
 {
-    auto &d = decl();
-    d.reset();
-    d.DataPath = dataPath;
-    d.PanelClosed = {0};
-    d.PanelLink = {0};
-    d.LastLink = -1;
-    d.HoverLink = -1;
-    d.FoundLast = -1;
+    decl().reset();
+    PrepareSharedState(dataPath);
 }
 
 } // namespace TestSupport

@@ -260,6 +260,22 @@ public:
             .section(QLatin1Char('\n'), 0, 0);
     }
 
+    // Opens the about window from the menu (the item above Exit) and
+    // returns where it stands on the screen, or an empty box.
+    QRect openAbout(int clientHeight) const
+    {
+        click(clientToScreen(QPoint(25, -10), clientHeight));
+        settle(400);
+        key(QStringLiteral("Up"));
+        key(QStringLiteral("Up"));
+        key(QStringLiteral("Return"));
+        QString about;
+        waitFor([&] { return !(about = windowNamed(QStringLiteral("О программе"))).isEmpty(); }, 10000);
+        // Clicks right after it appears may land before it takes input.
+        settle(500);
+        return about.isEmpty() ? QRect() : geometryOf(about);
+    }
+
     void click(QPoint screen, int button = 1) const
     {
         moveTo(screen);

@@ -68,15 +68,9 @@ private slots:
 
         // The about box's link still reaches the default browser, through the
         // temporary folder when the catalogue folder takes no file.
-        program.click(at(QPoint(25, -10)));
-        E2e::settle(400);
-        program.key(QStringLiteral("Up"));
-        program.key(QStringLiteral("Up"));
-        program.key(QStringLiteral("Return"));
-        QString about;
-        QVERIFY(E2e::waitFor([&] { return !(about = Program::windowNamed(QStringLiteral("О программе"))).isEmpty(); }, 10000));
-        E2e::settle(500);
-        program.click(Program::geometryOf(about).topLeft() + QPoint(160, 66));
+        const QRect about = program.openAbout(client.height());
+        QVERIFY(!about.isEmpty());
+        program.click(about.topLeft() + QPoint(160, 66));
         QVERIFY(E2e::waitFor([&] { return program.opened().size() == 1; }, 10000));
         const QString handedOff = QUrl(program.opened().first()).toLocalFile();
         QFile redirect(handedOff);

@@ -174,17 +174,9 @@ private slots:
         keep(QStringLiteral("10-search-hit"));
 
         // The about window and its link, twice; the window stays.
-        program.click(at(QPoint(25, -10)));
-        E2e::settle(400);
-        program.key(QStringLiteral("Up"));
-        program.key(QStringLiteral("Up"));
-        program.key(QStringLiteral("Return"));
-        QString about;
-        QVERIFY(E2e::waitFor([&] { return !(about = Program::windowNamed(QStringLiteral("О программе"))).isEmpty(); }, 10000));
-        const QRect aboutBox = Program::geometryOf(about);
+        const QRect aboutBox = program.openAbout(Client.height());
         QCOMPARE(aboutBox.size(), QSize(343, 211));
         program.keep(program.grabScreen().copy(aboutBox), QStringLiteral("scenario-11-about"));
-        E2e::settle(500);
         for (int i = 1; i <= 2; ++i) {
             program.click(aboutBox.topLeft() + QPoint(160, 66));
             QVERIFY(E2e::waitFor([&] { return program.opened().size() == i; }, 10000));
