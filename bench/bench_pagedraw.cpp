@@ -1,5 +1,7 @@
 // Drawing the fullest sample section at 779 and at 300 pixels wide, side by
 // side with QTextLayout laying out the same paragraphs at the same width.
+// QTextLayout alone draws nothing, so a second anchor lays the paragraphs out
+// and draws them into an image of the page's size, as the page drawing does.
 //
 //   QT_QPA_PLATFORM=offscreen bench/bench_pagedraw [repetitions]
 
@@ -12,6 +14,8 @@
 
 #include <QApplication>
 #include <QElapsedTimer>
+#include <QImage>
+#include <QPainter>
 #include <QTextLayout>
 
 #include <cstdio>
@@ -58,26 +62,44 @@ int main(int argc, char *argv[])
                           + QLatin1Char(' ') + d.MultTable[fullest][k].StudioYear;
 
     std::printf("section %d, %d entries\n", fullest, d.MultCount[fullest]);
-    std::printf("%-10s %16s %16s %8s\n", "width", "page drawing ms", "QTextLayout ms", "ratio");
+    std::printf("%-10s %16s %16s %8s %22s %8s\n", "width", "page drawing ms", "QTextLayout ms", "ratio",
+                "QTextLayout+draw ms", "ratio");
     for (int width : {779, 300}) {
         setPageWidth(width);
         const double page = perRunMs(reps, [&] { NomerStranicyM(fullest); });
         QFont font = frmForma::instance().picText->drawFont();
         font.setPointSizeF(14);
-        const double layout = perRunMs(reps, [&] {
+        auto layOut = [&](QPainter *painter) {
+            qreal y = 0;
             for (const QString &p : paragraphs) {
                 QTextLayout tl(p, font, frmForma::instance().picText);
                 tl.beginLayout();
-                qreal y = 0;
+                const qreal top = y;
                 for (QTextLine line = tl.createLine(); line.isValid(); line = tl.createLine()) {
                     line.setLineWidth(width - 10);
-                    line.setPosition(QPointF(10, y));
+                    line.setPosition(QPointF(10, y - top));
                     y += 21;
                 }
                 tl.endLayout();
+                if (painter)
+                    tl.draw(painter, QPointF(0, top));
             }
+        };
+        const double layout = perRunMs(reps, [&] { layOut(nullptr); });
+        // The same into an image as large as the drawn page, cleared first.
+        QImage image(frmForma::instance().picText->size(), QImage::Format_RGB32);
+        image.setDotsPerMeterX(3780);
+        image.setDotsPerMeterY(3780);
+        const double drawn = perRunMs(reps, [&] {
+            image.fill(Qt::white);
+            QPainter painter(&image);
+            painter.setPen(QColor(0, 0, 255));
+            layOut(&painter);
         });
-        std::printf("%-10d %16.3f %16.3f %8.2f\n", width, page, layout, page / layout);
+        std::printf("%-10d %16.3f %16.3f %8.2f %22.3f %8.2f\n", width, page, layout, page / layout, drawn,
+                    page / drawn);
+        std::printf("RESULT pagedraw_%d_ms %.3f\nRESULT textlayout_%d_ms %.3f\nRESULT textlayout_draw_%d_ms %.3f\n",
+                    width, page, width, layout, width, drawn);
     }
     return 0;
 }

@@ -33,6 +33,19 @@ void PictureBox::fontChanged()
     m_currentWidths = &m_charWidths[m_font.key()];
 }
 
+QPainter &PictureBox::painter()
+{
+    if (!m_painter.isActive())
+        m_painter.begin(&m_image);
+    return m_painter;
+}
+
+void PictureBox::endPainting()
+{
+    if (m_painter.isActive())
+        m_painter.end();
+}
+
 void PictureBox::setBackColor(const QColor &color)
 {
     m_back = color;
@@ -66,16 +79,18 @@ qreal PictureBox::textWidth(const QString &text) const
 
 void PictureBox::print(int x, int y, const QString &text)
 {
-    QPainter p(&m_image);
+    QPainter &p = painter();
     p.setFont(m_font);
     p.setPen(m_fore);
     p.drawText(QPointF(x, y + m_metrics.ascent()), text);
-    update(QRect(x, y, qCeil(m_metrics.horizontalAdvance(text)) + 2, qCeil(m_metrics.height()) + 1));
+    // The strip to the right edge: measuring the text again only to narrow
+    // the repainted area would shape every line a second time.
+    update(QRect(x, y, std::max(width() - x, 0), qCeil(m_metrics.height()) + 1));
 }
 
 void PictureBox::drawBox(int x1, int y1, int x2, int y2, const QColor &color)
 {
-    QPainter p(&m_image);
+    QPainter &p = painter();
     p.setPen(QPen(color, 0));
     p.setBrush(Qt::NoBrush);
     p.drawRect(QRect(QPoint(x1, y1), QPoint(x2 - 1, y2 - 1)));
@@ -84,13 +99,13 @@ void PictureBox::drawBox(int x1, int y1, int x2, int y2, const QColor &color)
 
 void PictureBox::fillBox(int x1, int y1, int x2, int y2, const QColor &color)
 {
-    QPainter p(&m_image);
-    p.fillRect(QRect(QPoint(x1, y1), QPoint(x2, y2)), color);
+    painter().fillRect(QRect(QPoint(x1, y1), QPoint(x2, y2)), color);
     update(QRect(QPoint(x1, y1), QPoint(x2, y2)));
 }
 
 void PictureBox::clear()
 {
+    endPainting();
     m_image.fill(m_back);
     update();
 }
@@ -112,6 +127,7 @@ void PictureBox::resizeEvent(QResizeEvent *event)
     if (now.width() > m_image.width() || now.height() > m_image.height()) {
         const QSize room(std::max(now.width(), m_image.width()),
                          std::max(now.height(), std::min(m_image.height() * 2, now.height() + 4096)));
+        endPainting();
         QImage grown = blankImage(room, m_back);
         QPainter p(&grown);
         p.drawImage(QPoint(0, 0), m_image, QRect(QPoint(0, 0), old.boundedTo(now)));
@@ -119,7 +135,7 @@ void PictureBox::resizeEvent(QResizeEvent *event)
         m_image = grown;
         fontChanged();
     } else {
-        QPainter p(&m_image);
+        QPainter &p = painter();
         if (now.width() < old.width())
             p.fillRect(QRect(now.width(), 0, old.width() - now.width(), old.height()), m_back);
         if (now.height() < old.height())

@@ -5,6 +5,7 @@
 #include <QFontMetricsF>
 #include <QHash>
 #include <QImage>
+#include <QPainter>
 #include <QWidget>
 
 // A picture box that keeps what is drawn on it: every drawing goes into a
@@ -65,8 +66,14 @@ protected:
 
 private:
     void fontChanged();
+    // The painter that draws on the image: opened on first use and kept open
+    // across drawings until the image is cleared or replaced, so a page of
+    // lines does not set one up per line.
+    QPainter &painter();
+    void endPainting();
 
     QImage m_image;
+    QPainter m_painter;
     QColor m_back = Qt::white;
     QColor m_fore = Qt::black;
     QFont m_font;
