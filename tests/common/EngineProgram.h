@@ -3,8 +3,8 @@
 // The real main window with the real engine, made in this process: the
 // browser factory back to the engine, start-up run on a catalogue folder,
 // both web sites pointed at a loopback server. Also the watchers an engine
-// test needs: desktop hand-offs, dialogs that come up, and a clock that
-// tells whether the event loop keeps turning.
+// test needs: windows that come up, and a clock that tells whether the event
+// loop keeps turning.
 
 #include "app/Declare.h"
 #include "app/EngineBrowser.h"
