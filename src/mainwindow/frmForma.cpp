@@ -9,6 +9,7 @@
 #include "search/frmFound.h"
 #include "tabs/TabManager.h"
 #include "tabs/usrPanel.h"
+#include "web/Sites.h"
 #include "web/frmOprog.h"
 #include "web/usrReklamaX.h"
 
@@ -87,7 +88,7 @@ void frmForma::createControls()
     client->installEventFilter(this);
     setCentralWidget(client);
 
-    usrReklamaX1 = new usrReklamaX(client);
+    usrReklamaX1 = new usrReklamaX(client, makerSite());
     usrReklamaX1->move(0, 0);
 
     WebBrowser *web0 = createBrowser(client);

@@ -173,10 +173,15 @@ void VyborLinksM(int index)
                 return;
             }
         }
+        // The tab about to be made takes the next index; it is remembered
+        // here, since the tab's activation lets waiting events run, and a
+        // tab opened by one of them (another choice, the help command) moves
+        // PanelCount past it. That tab's own record is left alone.
+        const int tab = d.PanelCount + 1;
         const MultEntry &entry = d.MultTable[section][number];
         NewPanelM(entry.Title, CartoonPageUrl(entry));
-        if (d.PanelCount >= 0 && d.PanelCount < d.PanelLink.size())
-            d.PanelLink[d.PanelCount] = record;
+        if (d.PanelCount >= tab && tab < d.PanelLink.size())
+            d.PanelLink[tab] = record;
     } else if (kind == QLatin1String("list")) {
         if (number >= 1 && number <= SectionCount)
             NomerStranicyM(number);

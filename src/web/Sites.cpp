@@ -8,6 +8,12 @@ QString &currentCartoonSite()
     static QString site = QString::fromLatin1(DefaultCartoonSite);
     return site;
 }
+
+QString &currentMakerSite()
+{
+    static QString site = QString::fromLatin1(DefaultMakerSite);
+    return site;
+}
 } // namespace
 
 QString cartoonSite()
@@ -18,6 +24,16 @@ QString cartoonSite()
 void setCartoonSite(const QString &site)
 {
     currentCartoonSite() = site;
+}
+
+QString makerSite()
+{
+    return currentMakerSite();
+}
+
+void setMakerSite(const QString &site)
+{
+    currentMakerSite() = site;
 }
 
 QString CartoonPageUrl(const MultEntry &entry)

@@ -12,5 +12,10 @@ inline constexpr char DefaultMakerSite[] = "http://mirelka.example";
 QString cartoonSite();
 void setCartoonSite(const QString &site);
 
+// The maker's site in use: DefaultMakerSite unless a test points it elsewhere.
+// The main window gives it to the strip and the about window when it makes them.
+QString makerSite();
+void setMakerSite(const QString &site);
+
 // The address of an entry's page: the site, "/mults/?id=" and the id unchanged.
 QString CartoonPageUrl(const MultEntry &entry);

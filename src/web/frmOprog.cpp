@@ -35,7 +35,7 @@ QFrame *makeLine(QWidget *parent, int x1, int x2, int y, const QColor &color)
 frmOprog &frmOprog::instance()
 {
     if (!g_oprog) {
-        g_oprog = new frmOprog;
+        g_oprog = new frmOprog(makerSite());
         // A window without an owner is not deleted with the others; it goes
         // when the program ends, while the application still exists.
         QObject::connect(qApp, &QCoreApplication::aboutToQuit, qApp, [] { frmOprog::destroyInstance(); });

@@ -232,6 +232,40 @@ private slots:
         QCOMPARE(tabsDuringYield, 1);
         QCOMPARE(decl().PanelCount, 1);
     }
+
+    // A tab opened while the chosen entry's tab is being shown (help pressed,
+    // another entry chosen) takes the next index; each tab keeps the record
+    // of what it shows, and choosing the entry again finds its own tab.
+    void tabOpenedDuringTheChoiceKeepsItsOwnRecord_data()
+    {
+        QTest::addColumn<bool>("help");
+        QTest::newRow("help") << true;
+        QTest::newRow("another entry") << false;
+    }
+
+    void tabOpenedDuringTheChoiceKeepsItsOwnRecord()
+    {
+        QFETCH(bool, help);
+        moveTo(centreOf(39));
+        QTimer::singleShot(0, this, [help] {
+            if (help)
+                MenuHelp_Click();
+            else
+                VyborLinksM(40);
+        });
+        QTest::mousePress(&canvas(), Qt::LeftButton, {}, centreOf(39));
+        QTest::mouseRelease(&canvas(), Qt::LeftButton, {}, centreOf(39));
+        const auto &d = decl();
+        QCOMPARE(d.PanelCount, 2);
+        QCOMPARE(d.PanelLink[1], EntryRecord(1, 1));
+        QCOMPARE(d.PanelLink[2], help ? 0 : EntryRecord(1, 2));
+        QCOMPARE(d.HelpPanel, help ? 2 : 0);
+
+        ActivePanelM(0);
+        clickLink(39);
+        QCOMPARE(d.PanelCount, 2);
+        QCOMPARE(d.ActivePanel, 1);
+    }
 };
 
 QTEST_MAIN(TestLinks)
