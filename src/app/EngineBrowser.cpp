@@ -19,41 +19,8 @@ namespace {
 constexpr qint64 UserNavigationWindowMs = 1500;
 } // namespace
 
-// Stamps the browser that receives a click or a key press. The engine's input
-// widget is replaced when its renderer changes, so the watch sits on the
-// application and finds the browser among the receiver's ancestors.
-class UserInputWatch : public QObject
-{
-public:
-    static void ensureInstalled()
-    {
-        static UserInputWatch *watch = nullptr;
-        if (!watch) {
-            watch = new UserInputWatch;
-            watch->setParent(qApp);
-            qApp->installEventFilter(watch);
-        }
-    }
-
-protected:
-    bool eventFilter(QObject *watched, QEvent *event) override
-    {
-        const QEvent::Type t = event->type();
-        if (t == QEvent::MouseButtonRelease || t == QEvent::KeyPress || t == QEvent::MouseButtonPress) {
-            for (QObject *o = watched; o; o = o->parent()) {
-                if (auto *browser = qobject_cast<EngineBrowser *>(o)) {
-                    browser->m_lastUserInput.start();
-                    break;
-                }
-            }
-        }
-        return false;
-    }
-};
-
 EngineBrowser::EngineBrowser(QWidget *parent) : WebBrowser(parent)
 {
-    UserInputWatch::ensureInstalled();
     // Pages must be gone before the shared profile is; the application
     // drops the profile right after the event loop ends.
     connect(qApp, &QCoreApplication::aboutToQuit, this, [this] { releaseEngine(); });
@@ -131,6 +98,9 @@ void EngineBrowser::createEngine()
     if (!profile)
         return; // the application is shutting down
     m_view = new QWebEngineView(this);
+    // The view's input widget is replaced when its renderer changes: watch
+    // the view for new children and each child for the user's clicks and keys.
+    m_view->installEventFilter(this);
     m_page = new EnginePage(profile, m_view);
     m_page->setSilent(m_silent);
     m_view->setPage(m_page);
@@ -191,6 +161,24 @@ void EngineBrowser::load(const QString &address, int flags)
         request.setHeader("Pragma", "no-cache");
     }
     m_page->load(request);
+}
+
+bool EngineBrowser::eventFilter(QObject *watched, QEvent *event)
+{
+    switch (event->type()) {
+    case QEvent::ChildAdded:
+        if (watched == m_view)
+            static_cast<QChildEvent *>(event)->child()->installEventFilter(this);
+        break;
+    case QEvent::MouseButtonPress:
+    case QEvent::MouseButtonRelease:
+    case QEvent::KeyPress:
+        m_lastUserInput.start();
+        break;
+    default:
+        break;
+    }
+    return WebBrowser::eventFilter(watched, event);
 }
 
 void EngineBrowser::onNavigationAsked(WebBrowser::NavigateRequest *request)

@@ -28,6 +28,7 @@ public:
     QWebEngineView *view() const;
 
 protected:
+    bool eventFilter(QObject *watched, QEvent *event) override;
     void showEvent(QShowEvent *event) override;
     void resizeEvent(QResizeEvent *event) override;
 
@@ -53,5 +54,4 @@ private:
     // link; without a click or key a moment before, it is the page's own.
     QElapsedTimer m_lastUserInput;
 
-    friend class UserInputWatch;
 };
