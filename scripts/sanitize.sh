@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # Builds the program and its tests with AddressSanitizer and
 # UndefinedBehaviorSanitizer (the "sanitize" preset, Debug, build-sanitize/)
-# and runs the unit, engine and end-to-end tests in that build (the fuzz test
+# and runs the unit and engine tests in that build (the fuzz test
 # has a sanitized build of its own). Extra arguments go to ctest.
 source "$(dirname "$0")/common.sh"
 mirelka_install_packages
