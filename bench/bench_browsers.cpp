@@ -19,22 +19,13 @@
 #include <QTimer>
 #include <QWebEngineView>
 
+#include "EngineProcesses.h"
+
 #include <cstdio>
 
 namespace {
 
-qint64 pssKiB(const QString &pid)
-{
-    QFile file(QStringLiteral("/proc/%1/smaps_rollup").arg(pid));
-    if (!file.open(QIODevice::ReadOnly))
-        return 0;
-    const QList<QByteArray> lines = file.readAll().split('\n');
-    for (const QByteArray &line : lines) {
-        if (line.startsWith("Pss:"))
-            return line.mid(4).trimmed().split(' ').value(0).toLongLong();
-    }
-    return 0;
-}
+using EngineProcesses::pssKiB;
 
 QString commandOf(const QString &pid)
 {
@@ -47,15 +38,8 @@ QString commandOf(const QString &pid)
 void report(int count)
 {
     const QString self = QString::number(QCoreApplication::applicationPid());
-    QHash<QString, QString> parentOf;
-    const QStringList pids = QDir(QStringLiteral("/proc")).entryList({QStringLiteral("[0-9]*")}, QDir::Dirs);
-    for (const QString &pid : pids) {
-        QFile stat(QStringLiteral("/proc/%1/stat").arg(pid));
-        if (!stat.open(QIODevice::ReadOnly))
-            continue;
-        const QByteArray line = stat.readAll();
-        parentOf.insert(pid, QString::fromLatin1(line.mid(line.lastIndexOf(')') + 2).split(' ').value(1)));
-    }
+    const QHash<QString, QString> parentOf = EngineProcesses::parents();
+    const QStringList pids = parentOf.keys();
     qint64 total = pssKiB(self);
     std::printf("browsers %d\n  program             %8lld KiB\n", count, pssKiB(self));
     int helpers = 0;

@@ -42,6 +42,8 @@
 #include <QTimer>
 #include <QWebEngineView>
 
+#include "EngineProcesses.h"
+
 #include <cstdio>
 #include <functional>
 
@@ -49,39 +51,19 @@ namespace {
 
 constexpr int TabCount = 10;
 
-qint64 pssKiB(qint64 pid)
-{
-    QFile file(QStringLiteral("/proc/%1/smaps_rollup").arg(pid));
-    if (!file.open(QIODevice::ReadOnly))
-        return 0;
-    const QList<QByteArray> lines = file.readAll().split('\n');
-    for (const QByteArray &line : lines) {
-        if (line.startsWith("Pss:"))
-            return line.mid(4).trimmed().split(' ').value(0).toLongLong();
-    }
-    return 0;
-}
-
 // PSS of a process and all its descendants, and how many processes that is.
 QPair<qint64, int> treePssKiB(qint64 root)
 {
     QMultiHash<qint64, qint64> children;
-    const QStringList pids = QDir(QStringLiteral("/proc")).entryList({QStringLiteral("[0-9]*")}, QDir::Dirs);
-    for (const QString &pid : pids) {
-        QFile stat(QStringLiteral("/proc/%1/stat").arg(pid));
-        if (!stat.open(QIODevice::ReadOnly))
-            continue;
-        const QByteArray line = stat.readAll();
-        // The command may hold blanks and brackets; the fields follow the last ')'.
-        const qint64 parent = line.mid(line.lastIndexOf(')') + 2).split(' ').value(1).toLongLong();
-        children.insert(parent, pid.toLongLong());
-    }
+    const QHash<QString, QString> parentOf = EngineProcesses::parents();
+    for (auto it = parentOf.cbegin(); it != parentOf.cend(); ++it)
+        children.insert(it.value().toLongLong(), it.key().toLongLong());
     qint64 total = 0;
     int count = 0;
     QList<qint64> queue{root};
     while (!queue.isEmpty()) {
         const qint64 pid = queue.takeFirst();
-        total += pssKiB(pid);
+        total += EngineProcesses::pssKiB(QString::number(pid));
         ++count;
         queue.append(children.values(pid));
     }

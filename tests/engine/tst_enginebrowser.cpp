@@ -15,35 +15,13 @@
 #include <QWebEngineView>
 #include <QtTest>
 
+#include "EngineProcesses.h"
+
 namespace {
 
 constexpr int EngineTimeout = 30000;
 
-// Renderer processes of this test program. The engine forks them from its
-// zygote helpers, which are this program's children, and they keep the
-// zygote's command line: count the zygotes' children.
-int rendererCount()
-{
-    const QString self = QString::number(QCoreApplication::applicationPid());
-    QHash<QString, QString> parentOf;
-    const QStringList pids = QDir(QStringLiteral("/proc")).entryList({QStringLiteral("[0-9]*")}, QDir::Dirs);
-    for (const QString &pid : pids) {
-        QFile stat(QStringLiteral("/proc/%1/stat").arg(pid));
-        if (!stat.open(QIODevice::ReadOnly))
-            continue;
-        const QByteArray line = stat.readAll();
-        // pid (name) state ppid ...: the name may hold spaces, so count from ")".
-        const QList<QByteArray> fields = line.mid(line.lastIndexOf(')') + 2).split(' ');
-        if (fields.size() > 1)
-            parentOf.insert(pid, QString::fromLatin1(fields[1]));
-    }
-    int count = 0;
-    for (auto it = parentOf.cbegin(); it != parentOf.cend(); ++it) {
-        if (parentOf.value(it.value()) == self)
-            ++count;
-    }
-    return count;
-}
+using EngineProcesses::rendererCount;
 
 // Whether the browser has reported the pointer over a link: the status
 // texts also hold the empty text sent when a load starts.
