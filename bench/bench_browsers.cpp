@@ -9,7 +9,7 @@
 // keeps its state for the life of the process. A count of 0 makes one
 // browser that is never shown, as the catalogue tab's, for the baseline.
 
-#include "app/EngineBrowser.h"
+#include "engine/EngineBrowser.h"
 
 #include <QApplication>
 #include <QDir>

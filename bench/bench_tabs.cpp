@@ -18,7 +18,7 @@
 #include "../tests/common/LoopbackServer.h"
 
 #include "app/Declare.h"
-#include "app/EngineBrowser.h"
+#include "engine/EngineBrowser.h"
 #include "app/MainM.h"
 #include "catalogue/CatalogueWriter.h"
 #include "mainwindow/frmForma.h"

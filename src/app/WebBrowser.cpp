@@ -1,6 +1,6 @@
 #include "app/WebBrowser.h"
 
-#include "app/EngineBrowser.h"
+#include "engine/EngineBrowser.h"
 
 namespace {
 BrowserFactory &installedFactory()

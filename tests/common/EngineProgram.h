@@ -7,7 +7,7 @@
 // loop keeps turning.
 
 #include "app/Declare.h"
-#include "app/EngineBrowser.h"
+#include "engine/EngineBrowser.h"
 #include "app/MainM.h"
 #include "app/WebBrowser.h"
 #include "mainwindow/frmForma.h"

@@ -1,8 +1,8 @@
 // The engine-backed browser against the real Qt WebEngine, with pages served
 // on 127.0.0.1.
 
-#include "app/BrowserProfile.h"
-#include "app/EngineBrowser.h"
+#include "engine/BrowserProfile.h"
+#include "engine/EngineBrowser.h"
 
 #include "LoopbackServer.h"
 

@@ -11,7 +11,7 @@
 #include "TabInvariants.h"
 #include "TestSupport.h"
 
-#include "app/BrowserProfile.h"
+#include "engine/BrowserProfile.h"
 #include "pageview/VyborLinksM.h"
 #include "web/usrReklamaX.h"
 

@@ -1,4 +1,4 @@
-#include "app/BrowserProfile.h"
+#include "engine/BrowserProfile.h"
 
 #include <QCoreApplication>
 #include <QPointer>

@@ -1,7 +1,7 @@
-#include "app/EngineBrowser.h"
+#include "engine/EngineBrowser.h"
 
-#include "app/BrowserProfile.h"
-#include "app/EnginePage.h"
+#include "engine/BrowserProfile.h"
+#include "engine/EnginePage.h"
 
 #include <QCoreApplication>
 #include <QDir>

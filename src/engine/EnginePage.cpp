@@ -1,4 +1,4 @@
-#include "app/EnginePage.h"
+#include "engine/EnginePage.h"
 
 #include <QCoreApplication>
 
