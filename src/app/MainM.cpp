@@ -1,6 +1,7 @@
 #include "app/MainM.h"
 
 #include "app/Declare.h"
+#include "app/WebBrowser.h"
 #include "mainwindow/frmForma.h"
 #include "pageview/NomerStranicyM.h"
 #include "tabs/TabManager.h"
@@ -47,4 +48,5 @@ void StartWith(const QString &dataPath)
     QCoreApplication::processEvents();
     ActivePanelM(0);
     NomerStranicyM(1);
+    loadBrowserEngineAfterFirstFrame(&forma);
 }

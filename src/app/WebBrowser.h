@@ -62,7 +62,19 @@ signals:
 using BrowserFactory = std::function<WebBrowser *(QWidget *parent)>;
 
 // Makes a browser with the installed factory (the engine-backed one unless a
-// test has installed another).
+// test has installed another). Until the engine module is loaded, an
+// engine-backed browser is a stand-in that keeps what it is asked and hands
+// it to the engine's browser once the module is there.
 WebBrowser *createBrowser(QWidget *parent);
 // Installs a factory; an empty one restores the engine-backed browser.
 void setBrowserFactory(BrowserFactory factory);
+
+// Loads the engine module (mirelka-engine.so, looked for in the library
+// paths, the program's own folder first) and gives every stand-in its
+// engine browser. Returns whether the module is loaded; a module that cannot
+// be loaded is reported once on stderr and leaves the stand-ins empty.
+bool loadBrowserEngine();
+// Loads the engine module once `window` has put its first frame on the
+// screen, then starts the engine, each step in a turn of the event loop of
+// its own so the window keeps answering.
+void loadBrowserEngineAfterFirstFrame(QWidget *window);

@@ -20,6 +20,17 @@ QWebEngineProfile *BrowserProfile::shared()
     return g_profile;
 }
 
+QWebEngineProfile *BrowserProfile::strip()
+{
+    static bool made = false;
+    static QPointer<QWebEngineProfile> profile;
+    if (!made) {
+        made = true;
+        profile = create();
+    }
+    return profile;
+}
+
 bool BrowserProfile::exists()
 {
     return g_made;

@@ -10,6 +10,10 @@ class BrowserProfile
 {
 public:
     static QWebEngineProfile *shared();
+    // The advertising strip's own profile, made the same way: the strip's
+    // pages never share a renderer process with the tabs', so a renderer
+    // that ends takes either the strip or tabs, never both.
+    static QWebEngineProfile *strip();
     // Whether shared() has made the profile yet.
     static bool exists();
 

@@ -94,7 +94,7 @@ void EngineBrowser::createEngine()
         if (QWidget *top = window(); top->isVisible())
             top->repaint();
     }
-    QWebEngineProfile *profile = BrowserProfile::shared();
+    QWebEngineProfile *profile = m_stripProfile ? BrowserProfile::strip() : BrowserProfile::shared();
     if (!profile)
         return; // the application is shutting down
     m_view = new QWebEngineView(this);

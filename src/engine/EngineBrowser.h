@@ -27,6 +27,10 @@ public:
     // The web view, or null while the browser has never been shown.
     QWebEngineView *view() const;
 
+    // Pages in the advertising strip's profile rather than the tabs'; set
+    // before the browser is first shown.
+    void useStripProfile() { m_stripProfile = true; }
+
 protected:
     bool eventFilter(QObject *watched, QEvent *event) override;
     void showEvent(QShowEvent *event) override;
@@ -39,6 +43,7 @@ private:
     void onNavigationAsked(WebBrowser::NavigateRequest *request);
 
     bool m_silent = false;
+    bool m_stripProfile = false;
     bool m_engineScheduled = false;
     QPointer<QWebEngineView> m_view;
     QPointer<EnginePage> m_page;

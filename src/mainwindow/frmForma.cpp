@@ -20,7 +20,6 @@
 #include <QLayout>
 #include <QMenuBar>
 #include <QGuiApplication>
-#include <QOpenGLWidget>
 #include <QScrollBar>
 
 namespace {
@@ -52,19 +51,6 @@ frmForma::frmForma()
     setAttribute(Qt::WA_DeleteOnClose, false);
     createControls();
     createMenu();
-    // Web views draw through OpenGL composition. The first one shown in a
-    // window that was made without it makes Qt build the native window anew,
-    // which blinks the window and drops its keyboard focus. A hidden, empty
-    // OpenGL widget makes the window ready for them from the start. Platforms
-    // without a screen draw no composition at all and are left as they are.
-    const QString platform = QGuiApplication::platformName();
-    if (platform != QLatin1String("offscreen") && platform != QLatin1String("minimal")) {
-        auto *primer = new QOpenGLWidget(client);
-        primer->setGeometry(0, 0, 0, 0);
-        primer->setAttribute(Qt::WA_TransparentForMouseEvents);
-        primer->setFocusPolicy(Qt::NoFocus);
-        primer->hide();
-    }
     // The design size is the client area's, under the menu bar.
     layout()->activate();
     resize(DesignSize + (size() - client->size()));

@@ -7,7 +7,6 @@
 // loop keeps turning.
 
 #include "app/Declare.h"
-#include "engine/EngineBrowser.h"
 #include "app/MainM.h"
 #include "app/WebBrowser.h"
 #include "mainwindow/frmForma.h"
@@ -34,9 +33,25 @@ inline void closeTheNetwork()
     QCoreApplication::setAttribute(Qt::AA_ShareOpenGLContexts);
 }
 
+// Where the program looks for the engine module, this test's build folder's
+// program folder among them (the module lies beside the program).
+inline void findEngineBesideProgram()
+{
+    QCoreApplication::addLibraryPath(qEnvironmentVariable("MIRELKA_BIN_DIR"));
+}
+
+// Engine browsers from now on, without a start-up to load the module.
+inline bool loadEngine()
+{
+    findEngineBesideProgram();
+    setBrowserFactory({});
+    return loadBrowserEngine();
+}
+
 // A fresh start of the program with engine browsers, the sites at `site`.
 inline void start(const QString &dataPath, const QString &site)
 {
+    findEngineBesideProgram();
     frmForma::destroyInstance();
     setBrowserFactory({});
     setCartoonSite(site);
@@ -48,8 +63,9 @@ inline void start(const QString &dataPath, const QString &site)
 // The web view of a browser, once its engine is up.
 inline QWebEngineView *viewOf(WebBrowser *browser)
 {
-    auto *engine = qobject_cast<EngineBrowser *>(browser);
-    return engine ? engine->view() : nullptr;
+    // Browsers made before the engine module was loaded hold the engine's
+    // browser as a child.
+    return browser ? browser->findChild<QWebEngineView *>() : nullptr;
 }
 
 inline QString titleOf(WebBrowser *browser)

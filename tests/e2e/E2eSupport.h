@@ -112,6 +112,7 @@ public:
     {
         const QString to = into.path();
         QFile::copy(binDir() + QStringLiteral("/mirelka"), to + QStringLiteral("/mirelka"));
+        QFile::copy(binDir() + QStringLiteral("/mirelka-engine.so"), to + QStringLiteral("/mirelka-engine.so"));
         QFile::copy(binDir() + QStringLiteral("/Справка.htm"), to + QStringLiteral("/Справка.htm"));
         if (withData) {
             QDir().mkpath(to + QStringLiteral("/Data"));

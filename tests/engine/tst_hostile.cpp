@@ -214,11 +214,14 @@ private slots:
 
         // Made here as the program would make it, so the test hears of every
         // download, after the program's own handler.
-        QWebEngineProfile *profile = BrowserProfile::shared();
-        QVERIFY(profile);
-        connect(profile, &QWebEngineProfile::downloadRequested, this, [this](QWebEngineDownloadRequest *download) {
-            m_downloads.append({download->url().toString(), int(download->state())});
-        });
+        // The strip has a profile of its own.
+        for (QWebEngineProfile *profile : {BrowserProfile::shared(), BrowserProfile::strip()}) {
+            QVERIFY(profile);
+            connect(profile, &QWebEngineProfile::downloadRequested, this,
+                    [this](QWebEngineDownloadRequest *download) {
+                        m_downloads.append({download->url().toString(), int(download->state())});
+                    });
+        }
         m_windows = new WindowWatch(this);
     }
 

@@ -2,6 +2,7 @@
 // program's own advertising pages by a loopback server.
 
 #include "LoopbackServer.h"
+#include "EngineProgram.h"
 #include "TestSupport.h"
 
 #include "web/usrReklamaX.h"
@@ -104,7 +105,7 @@ private slots:
     void init()
     {
         TestSupport::resetState(m_root.path() + QStringLiteral("/Data/"));
-        setBrowserFactory({});
+        QVERIFY(EngineProgram::loadEngine());
         m_opener.opened.clear();
         m_server = new LoopbackServer(this);
         QVERIFY(m_server->isListening());
