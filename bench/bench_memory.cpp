@@ -3,8 +3,9 @@
 //   idle     the real build/bin/mirelka after start, its advertising strip
 //            loaded, against a bare Qt program with one QWebEngineView
 //            showing one page;
-//   tabs     each further web tab, the average over ten tabs opened with
-//            NewPanelM on cartoon pages.
+//   tabs     each further web tab, the average over ten cartoon tabs,
+//            each opened by a click on the catalogue's tab and one on an
+//            entry of section 1.
 //
 //   QTWEBENGINE_DISABLE_SANDBOX=1 xvfb-run -a build/bench/bench_memory
 //
@@ -15,9 +16,8 @@
 //
 // The idle figure runs the real executable as a child, as a user starts it.
 // The tab figure runs the program's own start-up (StartWith) in a child of
-// this launcher and opens the tabs with NewPanelM, the call a click on an
-// entry ends in, waiting for each page's title: driving clicks from outside
-// would only add the catalogue tab's activation between tabs.
+// this launcher and clicks the entries on its page, waiting for each page's
+// title.
 //
 // Every web address goes to a loopback server in the launcher: the engine's
 // proxy switch routes the program's made-up hosts to it, so nothing leaves
@@ -29,7 +29,9 @@
 #include "app/MainM.h"
 #include "app/WebBrowser.h"
 #include "mainwindow/frmForma.h"
+#include "catalogue/OpenMultM.h"
 #include "tabs/TabManager.h"
+#include "tabs/usrPanel.h"
 #include "web/AdKey.h"
 #include "web/Sites.h"
 
@@ -41,6 +43,7 @@
 #include <QThread>
 #include <QTimer>
 #include <QWebEngineView>
+#include <QtTest>
 
 #include "EngineProcesses.h"
 
@@ -122,9 +125,11 @@ void servePages(LoopbackServer &server)
     for (int n = 0; n < 10; ++n)
         server.setPage(maker + QStringLiteral("/reklama/%1.html").arg(n),
                        page(TitleKeyFor(n), QStringLiteral("Реклама %1").arg(n)));
-    for (int id = 1; id <= TabCount; ++id)
-        server.setPage(QString::fromLatin1(DefaultCartoonSite) + QStringLiteral("/mults/?id=%1").arg(id),
-                       page(QStringLiteral("Мультфильм %1").arg(id), QStringLiteral("Страница мультфильма.")));
+    // The first entries of section 1, the ones the tabs are opened for.
+    LoadSection(1);
+    for (int k = 1; k <= TabCount; ++k)
+        server.setPage(QString::fromLatin1(DefaultCartoonSite) + QStringLiteral("/mults/?id=") + decl().MultTable[1][k].Id,
+                       page(QStringLiteral("Мультфильм %1").arg(k), QStringLiteral("Страница мультфильма.")));
     server.setPage(QStringLiteral("/bare.html"), page(QStringLiteral("Bare"), QStringLiteral("One page.")));
 }
 
@@ -161,6 +166,8 @@ int tabsChild(int argc, char *argv[])
 {
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Mirelka online"));
+    // The engine module lies beside the program.
+    QCoreApplication::addLibraryPath(QCoreApplication::applicationDirPath() + QStringLiteral("/../bin"));
     StartWith(QCoreApplication::applicationDirPath() + QStringLiteral("/../bin/Data/"));
     const qint64 self = QCoreApplication::applicationPid();
 
@@ -171,16 +178,31 @@ int tabsChild(int argc, char *argv[])
         std::printf("start: %lld KiB in %d processes\n", before.first, before.second);
         QElapsedTimer clock;
         clock.start();
-        for (int id = 1; id <= TabCount; ++id) {
-            const QString title = QStringLiteral("Мультфильм %1").arg(id);
+        auto &f = frmForma::instance();
+        for (int k = 1; k <= TabCount; ++k) {
+            // Back on the catalogue with a click on its tab, then a click on
+            // entry k, the pointer moved there first as a hand would.
+            QTest::mouseClick(f.usrPanel1.value(0), Qt::LeftButton, {}, f.usrPanel1.value(0)->rect().center());
+            const int link = int(std::find_if(decl().LinkBoxes.cbegin(), decl().LinkBoxes.cend(),
+                                              [k](const LinkBox &b) { return b.Target == QStringLiteral("mult%1").arg(k); })
+                                 - decl().LinkBoxes.cbegin());
+            const LinkBox box = decl().LinkBoxes.value(link);
+            const QPoint at((box.X1 + box.X2) / 2, (box.Y1 + box.Y2) / 2);
+            // The page is under the pointer again once the last tab's view
+            // has gone from over it.
+            serveUntil([&f, at] { return f.childAt(f.picText->mapTo(&f, at)) == f.picText; }, 10000);
+            QTest::mouseMove(f.picText, at);
+            serveUntil([link] { return decl().HoverLink == link; }, 10000);
+            QTest::mouseClick(f.picText, Qt::LeftButton, {}, at);
+            const QString title = QStringLiteral("Мультфильм %1").arg(k);
+            WebBrowser *web = f.WebRazdel.value(decl().PanelCount);
             bool titled = false;
-            NewPanelM(title, QString::fromLatin1(DefaultCartoonSite) + QStringLiteral("/mults/?id=%1").arg(id));
-            WebBrowser *web = frmForma::instance().WebRazdel.value(decl().PanelCount);
-            QObject::connect(web, &WebBrowser::titleChange, web, [&titled, title](const QString &t) {
-                titled = titled || t == title;
-            });
-            if (!serveUntil([&titled] { return titled; }, 30000)) {
-                std::printf("tab %d: page not shown\n", id);
+            if (web)
+                QObject::connect(web, &WebBrowser::titleChange, web, [&titled, title](const QString &t) {
+                    titled = titled || t == title;
+                });
+            if (!web || !serveUntil([&titled] { return titled; }, 30000)) {
+                std::printf("tab %d: page not shown\n", k);
                 QCoreApplication::exit(1);
                 return;
             }
@@ -235,6 +257,7 @@ int main(int argc, char *argv[])
     }
 
     QCoreApplication app(argc, argv);
+    decl().DataPath = QCoreApplication::applicationDirPath() + QStringLiteral("/../bin/Data/");
     LoopbackServer server;
     servePages(server);
     const QString self = QCoreApplication::applicationFilePath();
