@@ -1,20 +1,19 @@
 // One window layout with 30 web tabs open: ResizeFormaM placing the strip,
 // the viewport, the scroll bar, 31 tabs and 31 browsers.
 //
-//   QT_QPA_PLATFORM=offscreen build/bench/bench_layout [runs]
+//   QTWEBENGINE_DISABLE_SANDBOX=1 QT_QPA_PLATFORM=offscreen build/bench/bench_layout [runs]
 //
-// The browsers are the test double: a browser's part in the layout is its
-// setGeometry, and an engine view that is hidden (every tab's but the active
-// one) does no more on a move than any other hidden widget. Each run
+// The browsers are the engine's, each tab shown once so that its web view
+// exists (hidden now, but the active tab's); their pages go to a closed
+// loopback port. Each run
 // resizes the client area by one pixel, alternately wider and narrower, so
 // every control really moves; the figure is the time of that resize, which is
 // the layout procedure run from the window's resize event. The bare call of
 // ResizeFormaM on an unchanged size is printed beside it.
 
-#include "FakeBrowser.h"
-
 #include "app/Declare.h"
 #include "app/MainM.h"
+#include "app/WebBrowser.h"
 #include "mainwindow/ResizeFormaM.h"
 #include "mainwindow/frmForma.h"
 #include "tabs/TabManager.h"
@@ -22,6 +21,7 @@
 
 #include <QApplication>
 #include <QElapsedTimer>
+#include <QWebEngineView>
 
 #include <algorithm>
 #include <cstdio>
@@ -43,13 +43,25 @@ int main(int argc, char *argv[])
     QApplication app(argc, argv);
     const int runs = argc > 1 ? std::max(1, atoi(argv[1])) : 2001;
 
-    FakeBrowser::install();
+    // The engine module lies beside the program.
+    QCoreApplication::addLibraryPath(QCoreApplication::applicationDirPath() + QStringLiteral("/../bin"));
+    if (!loadBrowserEngine())
+        return 1;
     StartWith(QCoreApplication::applicationDirPath() + QStringLiteral("/../bin/Data/"));
-    for (int i = 1; i <= Tabs; ++i)
-        NewPanelM(QStringLiteral("Мультфильм %1").arg(i), QStringLiteral("http://127.0.0.1:9/mults/?id=%1").arg(i));
-    QCoreApplication::processEvents();
-
     auto &f = frmForma::instance();
+    for (int i = 1; i <= Tabs; ++i) {
+        NewPanelM(QStringLiteral("Мультфильм %1").arg(i), QStringLiteral("http://127.0.0.1:9/mults/?id=%1").arg(i));
+        QElapsedTimer wait;
+        wait.start();
+        while (!f.WebRazdel.value(decl().PanelCount)->findChild<QWebEngineView *>() && wait.elapsed() < 30000)
+            QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
+    }
+    QCoreApplication::processEvents();
+    if (f.findChildren<QWebEngineView *>().size() < Tabs) {
+        std::fprintf(stderr, "only %lld web views\n", qlonglong(f.findChildren<QWebEngineView *>().size()));
+        return 1;
+    }
+
     const QSize base = f.client->size();
     int placed = 0;
     for (int i = 0; i <= decl().PanelCount; ++i)
