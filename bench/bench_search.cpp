@@ -2,8 +2,11 @@
 //
 //   first search     every section loaded from its file, then scanned
 //   repeated search  the catalogue already in memory
-//   bare loop        QString::contains(key, Qt::CaseInsensitive) over the same
-//                    4,000 titles and studio lines held in a plain list
+//   bare loop        QString::contains(key) over the same 4,000 titles and
+//                    studio lines, lower-cased once beforehand and held in a
+//                    plain list, the key lower-cased once a search: the same
+//                    work as the program's search, which folds the catalogue
+//                    when a section loads
 //   window search    the search button of the window: scan plus the list of hits
 //
 // Run by hand from the build folder:
@@ -121,6 +124,11 @@ int main(int argc, char **argv)
         {QStringLiteral("нет такого"), SearchEverywhere},
         {QStringLiteral("а"), SearchEverywhere},
     };
+    QStringList lowTitles, lowStudios;
+    for (const QString &t : titles)
+        lowTitles.append(t.toLower());
+    for (const QString &t : studios)
+        lowStudios.append(t.toLower());
     qint64 repeatedTotal = 0;
     qint64 loopTotal = 0;
     for (const auto &[key, mode] : cases) {
@@ -131,9 +139,10 @@ int main(int argc, char **argv)
         qsizetype loopHits = 0;
         const qint64 loop = timeRuns(runs, [] {}, [&] {
             QList<FoundItem> found;
-            for (qsizetype i = 0; i < titles.size(); ++i) {
-                const bool inTitle = mode != SearchStudioYear && titles[i].contains(key, Qt::CaseInsensitive);
-                if (inTitle || (mode != SearchTitle && studios[i].contains(key, Qt::CaseInsensitive)))
+            const QString folded = key.toLower();
+            for (qsizetype i = 0; i < lowTitles.size(); ++i) {
+                const bool inTitle = mode != SearchStudioYear && lowTitles[i].contains(folded);
+                if (inTitle || (mode != SearchTitle && lowStudios[i].contains(folded)))
                     found.append(FoundItem{int(i / 100) + 1, int(i % 100) + 1});
             }
             loopHits = found.size();
