@@ -49,7 +49,7 @@ constexpr const char *HandPicture[] = {
     "#..#                            ",
     "#..###                          ",
     "#..#..##                        ",
-    "#..#..#.##                      ",
+    "#..#..#.###                     ",
     "#..#..#..#.#                    ",
     "#........#..#                   ",
     "#...........#                   ",
@@ -67,8 +67,14 @@ constexpr const char *HandPicture[] = {
 QCursor HandCursor()
 {
     static const QCursor cursor = [] {
+        // A new mono image's colour table is (black, white), which the bitmap
+        // takes the other way round: index 1 must be black, the bitmap's set
+        // bit, or the hand comes out as a black square with a hand-shaped hole.
+        const QList<QRgb> bitColours{qRgb(255, 255, 255), qRgb(0, 0, 0)};
         QImage shape(32, 32, QImage::Format_Mono);
         QImage mask(32, 32, QImage::Format_Mono);
+        shape.setColorTable(bitColours);
+        mask.setColorTable(bitColours);
         shape.fill(0);
         mask.fill(0);
         int y = 0;

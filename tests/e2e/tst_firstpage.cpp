@@ -3,6 +3,7 @@
 
 #include "E2eSupport.h"
 #include "TestSupport.h"
+#include "XScreen.h"
 
 #include "pageview/PictureBox.h"
 
@@ -64,6 +65,55 @@ private slots:
 
         // The window around it: light grey bands, the catalogue tab.
         QCOMPARE(QColor(shot.pixel(700, 90)), QColor(224, 224, 224));
+
+        // Over entry 1 the X server shows the page's hand: white inside a
+        // black outline, transparent around it, the forefinger's tip at the
+        // hot spot.
+        const LinkBox &entry1 = boxes[39];
+        QCOMPARE(entry1.Target, QStringLiteral("mult1"));
+        program.moveTo(program.clientToScreen(QPoint(2 + entry1.X1 + 20, 107 + (entry1.Y1 + entry1.Y2) / 2),
+                                              client.height()));
+        XScreen::Connection x;
+        QVERIFY(x.isOpen());
+        QImage hand;
+        QPoint hotSpot;
+        E2e::waitFor([&] {
+            hand = x.cursor(&hotSpot);
+            return hand.size() == QSize(32, 32) && hotSpot == QPoint(0, 0);
+        }, 5000);
+        program.keep(hand.scaled(256, 256), QStringLiteral("hand-pointer"));
+        QCOMPARE(hand.size(), QSize(32, 32));
+        QCOMPARE(hotSpot, QPoint(0, 0));
+        const auto opaque = [&](int px, int py) {
+            return px >= 0 && py >= 0 && px < 32 && py < 32 && qAlpha(hand.pixel(px, py)) != 0;
+        };
+        int black = 0, white = 0, transparent = 0, other = 0, whiteOnTheEdge = 0;
+        for (int py = 0; py < 32; ++py)
+            for (int px = 0; px < 32; ++px) {
+                const QRgb c = hand.pixel(px, py);
+                if (qAlpha(c) == 0) {
+                    ++transparent;
+                    continue;
+                }
+                const bool edge = !opaque(px - 1, py) || !opaque(px + 1, py) || !opaque(px, py - 1)
+                                  || !opaque(px, py + 1);
+                if (c == qRgba(0, 0, 0, 255)) {
+                    ++black;
+                } else if (c == qRgba(255, 255, 255, 255)) {
+                    ++white;
+                    whiteOnTheEdge += edge;
+                } else {
+                    ++other;
+                }
+            }
+        qInfo("hand pointer: %d black, %d white, %d transparent", black, white, transparent);
+        QCOMPARE(other, 0);
+        QVERIFY2(white > black, "the hand is not white inside");
+        QVERIFY2(black > 0, "the hand has no black outline");
+        QCOMPARE(whiteOnTheEdge, 0);
+        QVERIFY2(transparent > white + black, "the hand does not stand on a transparent ground");
+        QVERIFY(opaque(0, 0) || opaque(1, 0));
+        QVERIFY(!opaque(31, 31));
         frmForma::destroyInstance();
     }
 };
