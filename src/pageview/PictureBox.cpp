@@ -119,10 +119,11 @@ void PictureBox::paintEvent(QPaintEvent *event)
 
 void PictureBox::resizeEvent(QResizeEvent *event)
 {
-    // What is drawn stays where it is; what falls outside a smaller box is
-    // gone, as if cut off. A page grows line by line, so the image grows in
-    // steps ahead of the box rather than being copied at every line.
-    const QSize old = event->oldSize().isValid() ? event->oldSize() : QSize(0, 0);
+    // What is drawn stays until the box is cleared, whatever sizes the box
+    // takes meanwhile: narrowing the window and widening it again shows the
+    // page as it was. So the image keeps the largest size the box has had.
+    // A page grows line by line, so the image grows in steps ahead of the box
+    // rather than being copied at every line.
     const QSize now = size();
     if (now.width() > m_image.width() || now.height() > m_image.height()) {
         const QSize room(std::max(now.width(), m_image.width()),
@@ -130,16 +131,10 @@ void PictureBox::resizeEvent(QResizeEvent *event)
         endPainting();
         QImage grown = blankImage(room, m_back);
         QPainter p(&grown);
-        p.drawImage(QPoint(0, 0), m_image, QRect(QPoint(0, 0), old.boundedTo(now)));
+        p.drawImage(QPoint(0, 0), m_image);
         p.end();
         m_image = grown;
         fontChanged();
-    } else {
-        QPainter &p = painter();
-        if (now.width() < old.width())
-            p.fillRect(QRect(now.width(), 0, old.width() - now.width(), old.height()), m_back);
-        if (now.height() < old.height())
-            p.fillRect(QRect(0, now.height(), old.width(), old.height() - now.height()), m_back);
     }
     QWidget::resizeEvent(event);
 }

@@ -66,6 +66,26 @@ private slots:
         // The window around it: light grey bands, the catalogue tab.
         QCOMPARE(QColor(shot.pixel(700, 90)), QColor(224, 224, 224));
 
+        // Narrowing the window and widening it again shows the page as it
+        // was: nothing draws it again, so what the canvas kept is all there is.
+        const QString window = program.window();
+        const int windowHeight = program.windowSize().height();
+        const auto resizeTo = [&](int width) {
+            E2e::xdo({QStringLiteral("windowsize"), window, QString::number(width), QString::number(windowHeight)});
+            return E2e::waitFor([&] { return program.windowSize().width() == width; }, 10000);
+        };
+        QVERIFY(resizeTo(400));
+        E2e::settle(500);
+        program.keep(program.grabClient(client.height()), QStringLiteral("first-page-narrowed"));
+        QVERIFY(resizeTo(client.width()));
+        QImage widened;
+        const bool kept = E2e::waitFor([&] {
+            widened = program.grabClient(client.height());
+            return E2e::samePixels(widened.copy(2, 107, pageWidth, pageHeight), expected);
+        }, 5000);
+        program.keep(widened, QStringLiteral("first-page-narrowed-and-widened"));
+        QVERIFY2(kept, "narrowing and widening the window changed the page");
+
         // Over entry 1 the X server shows the page's hand: white inside a
         // black outline, transparent around it, the forefinger's tip at the
         // hot spot.
