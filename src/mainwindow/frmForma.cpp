@@ -22,6 +22,7 @@
 #include <QGuiApplication>
 #include <QOpenGLWidget>
 #include <QScrollBar>
+#include <QWheelEvent>
 
 namespace {
 frmForma *g_forma = nullptr;
@@ -120,8 +121,9 @@ void frmForma::createControls()
     QFont pageFont(QStringLiteral("Times New Roman"));
     pageFont.setStyleHint(QFont::Serif);
     picText->setDrawFont(pageFont);
-    // The wheel over the page turns the page's scroll bar.
+    // The wheel over the page and over its bar scrolls by lines of the page.
     picText->installEventFilter(this);
+    VScroll1->installEventFilter(this);
     VScroll1->raise();
 
     connect(VScroll1, &QScrollBar::valueChanged, this, [] { VScroll1_Change(); });
@@ -172,8 +174,8 @@ bool frmForma::eventFilter(QObject *watched, QEvent *event)
 {
     if (watched == client && event->type() == QEvent::Resize && !isMinimized())
         ResizeFormaM();
-    if (watched == picText && event->type() == QEvent::Wheel && VScroll1->isEnabled()) {
-        QCoreApplication::sendEvent(VScroll1, event);
+    if ((watched == picText || watched == VScroll1) && event->type() == QEvent::Wheel) {
+        picText_Wheel(static_cast<QWheelEvent *>(event)->angleDelta().y());
         return true;
     }
     return QMainWindow::eventFilter(watched, event);
