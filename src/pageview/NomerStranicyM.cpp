@@ -76,7 +76,10 @@ void printWrapped(PictureBox &canvas, const QString &text)
         const QChar c = text[i];
         const int before = d.PenX;
         d.PenX = RoundHalfEven(d.PenX + canvas.textWidth(QString(c)));
-        if (c == QLatin1Char(' ') || c == QLatin1Char('-')) {
+        // A hyphen that itself passes the page's edge is no break: it would
+        // stay on the upper line and be drawn past the edge. A blank may, as
+        // it draws nothing.
+        if (c == QLatin1Char(' ') || (c == QLatin1Char('-') && d.PenX <= d.PageWidth)) {
             breakAt = i;
             breakRight = d.PenX;
         }

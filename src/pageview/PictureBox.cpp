@@ -9,6 +9,19 @@ namespace {
 // 96 dots per inch, in dots per metre.
 constexpr int DotsPerMetre96 = 3780;
 
+// Text on the box is measured and drawn in whole pixels, glyph by glyph:
+// full hinting rounds each glyph's advance, and without kerning or shaping
+// the width of a text is the sum of its characters' widths. Otherwise the
+// page's wrapping, which adds up characters, and the drawing, which places a
+// whole line, disagree by a few pixels, and wrapped lines end past the edge.
+QFont wholePixelFont(QFont font)
+{
+    font.setHintingPreference(QFont::PreferFullHinting);
+    font.setKerning(false);
+    font.setStyleStrategy(QFont::StyleStrategy(font.styleStrategy() | QFont::PreferNoShaping));
+    return font;
+}
+
 QImage blankImage(QSize size, const QColor &back)
 {
     QImage image(size.expandedTo(QSize(1, 1)), QImage::Format_RGB32);
@@ -24,6 +37,7 @@ PictureBox::PictureBox(QWidget *parent) : QWidget(parent)
     setAttribute(Qt::WA_OpaquePaintEvent);
     setMouseTracking(true);
     m_image = blankImage(size(), m_back);
+    m_font = wholePixelFont(m_font);
     fontChanged();
 }
 
@@ -53,7 +67,7 @@ void PictureBox::setBackColor(const QColor &color)
 
 void PictureBox::setDrawFont(const QFont &font)
 {
-    m_font = font;
+    m_font = wholePixelFont(font);
     fontChanged();
 }
 

@@ -25,7 +25,8 @@ public:
     void setForeColor(const QColor &color) { m_fore = color; }
     QColor foreColor() const { return m_fore; }
 
-    // The drawing font: its family and weight stay, its size changes.
+    // The drawing font: its family and weight stay, its size changes. Text
+    // is measured and drawn in whole pixels whatever the font asks for.
     void setDrawFont(const QFont &font);
     void setFontSize(qreal points);
     QFont drawFont() const { return m_font; }
