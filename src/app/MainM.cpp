@@ -3,6 +3,7 @@
 #include "app/Declare.h"
 #include "mainwindow/frmForma.h"
 #include "pageview/NomerStranicyM.h"
+#include "pageview/PictureBox.h"
 #include "tabs/TabManager.h"
 
 #include <QCoreApplication>
@@ -46,5 +47,9 @@ void StartWith(const QString &dataPath)
 
     QCoreApplication::processEvents();
     ActivePanelM(0);
+    // The strip's button is the window's first control and would take the
+    // keyboard; the keys belong to the page as soon as it is shown.
+    if (d.PageCanvas)
+        d.PageCanvas->setFocus();
     NomerStranicyM(1);
 }

@@ -181,6 +181,17 @@ bool frmForma::eventFilter(QObject *watched, QEvent *event)
     return QMainWindow::eventFilter(watched, event);
 }
 
+void frmForma::changeEvent(QEvent *event)
+{
+    // A minimised window is not laid out, and it may be resized or maximised
+    // meanwhile without a resize arriving once it is restored: lay it out
+    // for the size it comes back with.
+    if (event->type() == QEvent::WindowStateChange && !isMinimized()
+        && (static_cast<QWindowStateChangeEvent *>(event)->oldState() & Qt::WindowMinimized))
+        ResizeFormaM();
+    QMainWindow::changeEvent(event);
+}
+
 void frmForma::closeEvent(QCloseEvent *event)
 {
     // Unload: release the page canvas; nothing is saved.

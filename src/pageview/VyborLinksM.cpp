@@ -179,14 +179,11 @@ void VyborLinksM(int index)
                 return;
             }
         }
-        // The tab about to be made takes the next index; it is remembered
-        // here, since the tab's activation lets waiting events run, and a
-        // tab opened by one of them (another choice, the help command) moves
-        // PanelCount past it. That tab's own record is left alone.
-        const int tab = d.PanelCount + 1;
+        // The record goes to the tab NewPanelM made, whatever tabs events
+        // run during its activation have opened since.
         const MultEntry &entry = d.MultTable[section][number];
-        NewPanelM(entry.Title, CartoonPageUrl(entry));
-        if (d.PanelCount >= tab && tab < d.PanelLink.size())
+        const int tab = NewPanelM(entry.Title, CartoonPageUrl(entry));
+        if (tab > 0 && tab < d.PanelLink.size())
             d.PanelLink[tab] = record;
     } else if (kind == QLatin1String("list")) {
         if (number >= 1 && number <= SectionCount)
