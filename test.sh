@@ -1,8 +1,8 @@
 #!/usr/bin/env bash
 # Installs what is missing, builds, and runs the whole test suite headless.
 source "$(dirname "$0")/scripts/common.sh"
-mirelka_install_packages
-mirelka_build
+mirelka_install_packages "${MIRELKA_TEST_PACKAGES[@]}"
+mirelka_build -DBUILD_TESTING=ON
 cd "$MIRELKA_BUILD"
 status=0
 ctest --output-on-failure --timeout 600 "$@" || status=$?

@@ -5,16 +5,23 @@ set -euo pipefail
 MIRELKA_ROOT="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
 MIRELKA_BUILD="$MIRELKA_ROOT/build"
 
-# Debian 12 packages the program, its build and its tests need.
+# Debian 12 packages that building and running the program need.
 MIRELKA_PACKAGES=(
     build-essential cmake ninja-build pkg-config
     qt6-base-dev qt6-base-dev-tools qt6-webengine-dev qt6-webengine-dev-tools libgl-dev
-    fonts-liberation2
-    xvfb xauth xdotool imagemagick x11-utils
+    fonts-liberation2 fonts-dejavu-core
+)
+
+# What the tests add: a headless X server and a window manager, real input
+# and screenshots, the X libraries the screen checks link, the package
+# checks, and clang for the fuzz targets.
+MIRELKA_TEST_PACKAGES=(
+    xvfb xauth xdotool imagemagick x11-utils openbox wmctrl libx11-dev libxfixes-dev
     lintian desktop-file-utils appstream librsvg2-bin
     clang libclang-rt-14-dev
 )
 
+# Installs the packages above that are missing, and those given.
 mirelka_install_packages() {
     local missing=()
     for p in "${MIRELKA_PACKAGES[@]}" "$@"; do
@@ -30,8 +37,9 @@ mirelka_install_packages() {
     DEBIAN_FRONTEND=noninteractive $sudo apt-get install -y -q --no-install-recommends "${missing[@]}"
 }
 
+# Extra arguments go to the configure step (-DBUILD_TESTING=ON|OFF).
 mirelka_build() {
-    cmake --preset default -S "$MIRELKA_ROOT" >/dev/null
+    cmake --preset default -S "$MIRELKA_ROOT" "$@" >/dev/null
     cmake --build "$MIRELKA_BUILD" --parallel "$(nproc)"
 }
 

@@ -4,7 +4,7 @@
 # and runs the unit and engine tests in that build (the fuzz test
 # has a sanitized build of its own). Extra arguments go to ctest.
 source "$(dirname "$0")/common.sh"
-mirelka_install_packages
+mirelka_install_packages "${MIRELKA_TEST_PACKAGES[@]}"
 
 SANITIZE_BUILD="$MIRELKA_ROOT/build-sanitize"
 cmake --preset sanitize -S "$MIRELKA_ROOT" >/dev/null

@@ -4,6 +4,7 @@
 #include "app/WebBrowser.h"
 #include "mainwindow/frmForma.h"
 #include "pageview/NomerStranicyM.h"
+#include "pageview/PictureBox.h"
 #include "tabs/TabManager.h"
 
 #include <QCoreApplication>
@@ -47,6 +48,10 @@ void StartWith(const QString &dataPath)
 
     QCoreApplication::processEvents();
     ActivePanelM(0);
+    // The strip's button is the window's first control and would take the
+    // keyboard; the keys belong to the page as soon as it is shown.
+    if (d.PageCanvas)
+        d.PageCanvas->setFocus();
     NomerStranicyM(1);
     loadBrowserEngineAfterFirstFrame(&forma);
 }

@@ -66,6 +66,7 @@ public:
         connect(inner, &WebBrowser::titleChange, this, &WebBrowser::titleChange);
         connect(inner, &WebBrowser::beforeNavigate2, this, &WebBrowser::beforeNavigate2);
         connect(inner, &WebBrowser::newWindow2, this, &WebBrowser::newWindow2);
+        connect(inner, &WebBrowser::rendererEnded, this, &WebBrowser::rendererEnded);
         if (m_hasAddress) {
             m_hasAddress = false;
             inner->navigate(m_address, m_flags);

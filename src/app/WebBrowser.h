@@ -57,6 +57,10 @@ signals:
     void beforeNavigate2(WebBrowser::NavigateRequest *request);
     // When the page asks for a new window; setting request->cancel prevents it.
     void newWindow2(WebBrowser::NewWindowRequest *request);
+    // The process that showed the page ended abnormally and took the page
+    // with it. The browser loads the page again (at most now and then) unless
+    // a handler clears *reload.
+    void rendererEnded(bool *reload);
 };
 
 using BrowserFactory = std::function<WebBrowser *(QWidget *parent)>;

@@ -9,38 +9,38 @@
 
 namespace {
 
-// Splits the bytes into lines ending at CR, CR LF or a lone LF.
+// Splits the bytes into lines ending at CR or CR LF. A lone LF ends a line
+// only in a file that holds no CR at all (a catalogue edited on Linux);
+// inside a CR LF file it is a stray byte of its line, and taking it as a
+// line end would shift every later entry. The last line ends at the end of
+// the file, whether or not it has its line end.
 class LineReader
 {
 public:
-    explicit LineReader(QByteArrayView bytes) : m_bytes(bytes) { }
+    explicit LineReader(QByteArrayView bytes) : m_bytes(bytes), m_lfEnds(!bytes.contains('\r')) { }
 
     bool atEnd() const { return m_pos >= m_bytes.size(); }
 
     // The next line without its ending; false at the end of the bytes.
-    // *ended tells whether the line had its line end: a file cut short
-    // leaves its last line without one.
-    bool next(QByteArrayView *line, bool *ended = nullptr)
+    bool next(QByteArrayView *line)
     {
         if (atEnd())
             return false;
         const qsizetype start = m_pos;
-        while (m_pos < m_bytes.size() && m_bytes[m_pos] != '\r' && m_bytes[m_pos] != '\n')
+        while (m_pos < m_bytes.size() && m_bytes[m_pos] != '\r' && !(m_lfEnds && m_bytes[m_pos] == '\n'))
             ++m_pos;
         *line = m_bytes.sliced(start, m_pos - start);
-        const bool hasEnd = m_pos < m_bytes.size();
-        if (hasEnd) {
+        if (m_pos < m_bytes.size()) {
             if (m_bytes[m_pos] == '\r' && m_pos + 1 < m_bytes.size() && m_bytes[m_pos + 1] == '\n')
                 ++m_pos;
             ++m_pos;
         }
-        if (ended)
-            *ended = hasEnd;
         return true;
     }
 
 private:
     QByteArrayView m_bytes;
+    bool m_lfEnds;
     qsizetype m_pos = 0;
 };
 
@@ -123,11 +123,8 @@ SectionFile ParseSectionFile(QByteArrayView bytes)
     const int wanted = std::min(count, EntriesPerSection);
     file.entries.reserve(wanted);
     for (int k = 0; k < wanted; ++k) {
-        // An entry counts only when its last line has its line end: a file
-        // cut inside that line would otherwise show a shortened studio line.
         QByteArrayView id, title, studioYear;
-        bool ended = false;
-        if (!reader.next(&id) || !reader.next(&title) || !reader.next(&studioYear, &ended) || !ended)
+        if (!reader.next(&id) || !reader.next(&title) || !reader.next(&studioYear))
             break;
         file.entries.append(MultEntry{DecodeText(id, tables), Cp1251::toUnicode(title),
                                       Cp1251::toUnicode(studioYear)});

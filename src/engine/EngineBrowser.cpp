@@ -5,6 +5,8 @@
 
 #include <QCoreApplication>
 #include <QDir>
+#include <QKeyEvent>
+#include <QMouseEvent>
 #include <QTimer>
 #include <QWebEngineHttpRequest>
 #include <QWebEngineNewWindowRequest>
@@ -12,11 +14,24 @@
 
 namespace {
 const QString AboutPrefix = QStringLiteral("about:");
-}
 
-namespace {
-// How long after a click or key a navigation still counts as the user's.
+// How long after a click or Enter the engine's report of a followed link
+// still counts as the user's: the click reaches the page's process first and
+// the navigation comes back from there.
 constexpr qint64 UserNavigationWindowMs = 1500;
+
+// A page whose renderer ends again this soon after it was loaded again is
+// left as it is, so a page that kills its renderer cannot loop.
+constexpr qint64 RecoveryIntervalMs = 5000;
+
+// The engine reports a hovered link in its readable form (%D0%BA shown as
+// the letter); the address the link names is the encoded one.
+QString linkAddress(const QString &shown)
+{
+    if (shown.isEmpty())
+        return shown;
+    return QString::fromLatin1(QUrl(shown).toEncoded());
+}
 } // namespace
 
 EngineBrowser::EngineBrowser(QWidget *parent) : WebBrowser(parent)
@@ -107,7 +122,8 @@ void EngineBrowser::createEngine()
     m_view->setContextMenuPolicy(m_silent ? Qt::PreventContextMenu : Qt::DefaultContextMenu);
     m_view->setGeometry(rect());
 
-    connect(m_page, &QWebEnginePage::linkHovered, this, [this](const QString &url) { emit statusTextChange(url); });
+    connect(m_page, &QWebEnginePage::linkHovered, this,
+            [this](const QString &url) { emit statusTextChange(linkAddress(url)); });
     connect(m_page, &QWebEnginePage::titleChanged, this, [this](const QString &title) { emit titleChange(title); });
     // A page loaded again under the same title (a retry of the same address)
     // changes no title in the engine; the program still hears the title of
@@ -119,11 +135,19 @@ void EngineBrowser::createEngine()
     connect(m_page, &EnginePage::navigationAsked, this,
             [this](WebBrowser::NavigateRequest *request) { onNavigationAsked(request); });
     connect(m_page, &QWebEnginePage::newWindowRequested, this, [this](QWebEngineNewWindowRequest &engineRequest) {
-        NewWindowRequest request{engineRequest.requestedUrl(), engineRequest.isUserInitiated(), false};
+        // The user's click opens one window at most; every other request
+        // is the page's own.
+        const bool user = engineRequest.isUserInitiated() && takeUserAction();
+        NewWindowRequest request{engineRequest.requestedUrl(), user, false};
         emit newWindow2(&request);
         // The program has no window to give a page: whether or not the
         // handler cancelled, the request is dropped by not adopting it.
     });
+    connect(m_page, &QWebEnginePage::renderProcessTerminated, this,
+            [this](QWebEnginePage::RenderProcessTerminationStatus status) {
+                if (status != QWebEnginePage::NormalTerminationStatus)
+                    onRendererEnded();
+            });
 
     m_view->show();
     if (m_hasPending) {
@@ -136,6 +160,9 @@ void EngineBrowser::createEngine()
 void EngineBrowser::releaseEngine()
 {
     m_hasPending = false;
+    // The page ending takes its renderer along; that is no crash to recover.
+    if (m_page)
+        m_page->disconnect(this);
     // The page first: it is the profile's, the view only shows it.
     delete m_page;
     delete m_view;
@@ -170,11 +197,16 @@ bool EngineBrowser::eventFilter(QObject *watched, QEvent *event)
         if (watched == m_view)
             static_cast<QChildEvent *>(event)->child()->installEventFilter(this);
         break;
-    case QEvent::MouseButtonPress:
     case QEvent::MouseButtonRelease:
-    case QEvent::KeyPress:
-        m_lastUserInput.start();
+        if (static_cast<QMouseEvent *>(event)->button() == Qt::LeftButton)
+            m_userAction.start();
         break;
+    case QEvent::KeyPress: {
+        const int key = static_cast<QKeyEvent *>(event)->key();
+        if (key == Qt::Key_Return || key == Qt::Key_Enter)
+            m_userAction.start();
+        break;
+    }
     default:
         break;
     }
@@ -187,9 +219,31 @@ void EngineBrowser::onNavigationAsked(WebBrowser::NavigateRequest *request)
         && request->url.scheme() == QLatin1String("data")) {
         request->url = QUrl(m_inlineAddress);
     }
-    if (request->kind == NavigationKind::LinkClicked
-        && (!m_lastUserInput.isValid() || m_lastUserInput.elapsed() > UserNavigationWindowMs)) {
+    // Only the first followed link after the user's action is the user's.
+    if (request->kind == NavigationKind::LinkClicked && !takeUserAction())
         request->kind = NavigationKind::Other;
-    }
     emit beforeNavigate2(request);
+}
+
+bool EngineBrowser::takeUserAction()
+{
+    const bool fresh = m_userAction.isValid() && m_userAction.elapsed() <= UserNavigationWindowMs;
+    m_userAction.invalidate();
+    return fresh;
+}
+
+void EngineBrowser::onRendererEnded()
+{
+    bool reload = true;
+    emit rendererEnded(&reload);
+    if (!reload || !m_page)
+        return;
+    if (m_lastRecovery.isValid() && m_lastRecovery.elapsed() < RecoveryIntervalMs)
+        return;
+    m_lastRecovery.start();
+    // Not from inside the engine's own notice.
+    QTimer::singleShot(0, this, [this] {
+        if (m_page)
+            m_page->triggerAction(QWebEnginePage::Reload);
+    });
 }

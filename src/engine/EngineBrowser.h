@@ -41,6 +41,9 @@ private:
     void releaseEngine();
     void load(const QString &address, int flags);
     void onNavigationAsked(WebBrowser::NavigateRequest *request);
+    // True once for each click or Enter of the user's, while it is fresh.
+    bool takeUserAction();
+    void onRendererEnded();
 
     bool m_silent = false;
     bool m_stripProfile = false;
@@ -54,9 +57,13 @@ private:
     // The "about:" address of the inline page being loaded, reported in
     // place of the engine's data: address.
     QString m_inlineAddress;
-    // When the user last clicked or typed in this browser. The engine also
-    // reports a script's navigation after the page has loaded as a clicked
-    // link; without a click or key a moment before, it is the page's own.
-    QElapsedTimer m_lastUserInput;
+    // The user's last left-button release or Enter in this browser, not yet
+    // used up. The engine also reports a script's navigation after the page
+    // has loaded as a clicked link, and a page can navigate or open windows as
+    // often as it likes within a moment: one action of the user's stands for
+    // one link followed, no more.
+    QElapsedTimer m_userAction;
+    // When the page was last loaded again after its renderer ended.
+    QElapsedTimer m_lastRecovery;
 
 };

@@ -21,6 +21,7 @@
 #include <QMenuBar>
 #include <QGuiApplication>
 #include <QScrollBar>
+#include <QWheelEvent>
 
 namespace {
 frmForma *g_forma = nullptr;
@@ -106,8 +107,9 @@ void frmForma::createControls()
     QFont pageFont(QStringLiteral("Times New Roman"));
     pageFont.setStyleHint(QFont::Serif);
     picText->setDrawFont(pageFont);
-    // The wheel over the page turns the page's scroll bar.
+    // The wheel over the page and over its bar scrolls by lines of the page.
     picText->installEventFilter(this);
+    VScroll1->installEventFilter(this);
     VScroll1->raise();
 
     connect(VScroll1, &QScrollBar::valueChanged, this, [] { VScroll1_Change(); });
@@ -158,11 +160,22 @@ bool frmForma::eventFilter(QObject *watched, QEvent *event)
 {
     if (watched == client && event->type() == QEvent::Resize && !isMinimized())
         ResizeFormaM();
-    if (watched == picText && event->type() == QEvent::Wheel && VScroll1->isEnabled()) {
-        QCoreApplication::sendEvent(VScroll1, event);
+    if ((watched == picText || watched == VScroll1) && event->type() == QEvent::Wheel) {
+        picText_Wheel(static_cast<QWheelEvent *>(event)->angleDelta().y());
         return true;
     }
     return QMainWindow::eventFilter(watched, event);
+}
+
+void frmForma::changeEvent(QEvent *event)
+{
+    // A minimised window is not laid out, and it may be resized or maximised
+    // meanwhile without a resize arriving once it is restored: lay it out
+    // for the size it comes back with.
+    if (event->type() == QEvent::WindowStateChange && !isMinimized()
+        && (static_cast<QWindowStateChangeEvent *>(event)->oldState() & Qt::WindowMinimized))
+        ResizeFormaM();
+    QMainWindow::changeEvent(event);
 }
 
 void frmForma::closeEvent(QCloseEvent *event)

@@ -75,8 +75,11 @@ void printWrapped(PictureBox &canvas, const QString &text)
     while (i < length) {
         const QChar c = text[i];
         const int before = d.PenX;
-        d.PenX = RoundHalfEven(d.PenX + canvas.textWidth(QString(c)));
-        if (c == QLatin1Char(' ') || c == QLatin1Char('-')) {
+        d.PenX = RoundHalfEven(d.PenX + canvas.charWidth(c));
+        // A hyphen that itself passes the page's edge is no break: it would
+        // stay on the upper line and be drawn past the edge. A blank may, as
+        // it draws nothing.
+        if (c == QLatin1Char(' ') || (c == QLatin1Char('-') && d.PenX <= d.PageWidth)) {
             breakAt = i;
             breakRight = d.PenX;
         }
@@ -114,8 +117,10 @@ void PrintPageLine(const QString &text)
     PictureBox *canvas = d.PageCanvas;
     if (d.PenY + LineStep > d.CanvasHeight) {
         d.CanvasHeight = d.PenY + LineStep;
+        // The canvas takes its height once the page is drawn; until then
+        // only its image grows, as nothing can look at it in between.
         if (canvas)
-            canvas->resize(canvas->width(), d.CanvasHeight);
+            canvas->reserveHeight(d.CanvasHeight);
     }
     if (canvas)
         canvas->print(LeftMargin, d.PenY, text);

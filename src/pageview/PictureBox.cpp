@@ -1,13 +1,30 @@
 #include "pageview/PictureBox.h"
 
 #include <QFontMetricsF>
+#include <QGlyphRun>
 #include <QKeyEvent>
 #include <QMouseEvent>
 #include <QPainter>
+#include <QRawFont>
+
+#include <vector>
 
 namespace {
 // 96 dots per inch, in dots per metre.
 constexpr int DotsPerMetre96 = 3780;
+
+// Text on the box is measured and drawn in whole pixels, glyph by glyph:
+// full hinting rounds each glyph's advance, and without kerning or shaping
+// the width of a text is the sum of its characters' widths. Otherwise the
+// page's wrapping, which adds up characters, and the drawing, which places a
+// whole line, disagree by a few pixels, and wrapped lines end past the edge.
+QFont wholePixelFont(QFont font)
+{
+    font.setHintingPreference(QFont::PreferFullHinting);
+    font.setKerning(false);
+    font.setStyleStrategy(QFont::StyleStrategy(font.styleStrategy() | QFont::PreferNoShaping));
+    return font;
+}
 
 QImage blankImage(QSize size, const QColor &back)
 {
@@ -17,20 +34,51 @@ QImage blankImage(QSize size, const QColor &back)
     image.fill(back);
     return image;
 }
+// Characters below this code (Latin, Cyrillic) are looked up in a table.
+constexpr char16_t TableSize = 0x500;
 } // namespace
+
+struct PictureBox::FontGlyphs
+{
+    QRawFont raw;
+    std::vector<Glyph> table = std::vector<Glyph>(TableSize);
+    QHash<char16_t, Glyph> others;
+    // Scratch for one line, kept to spare allocations.
+    QList<quint32> indexes;
+    QList<QPointF> positions;
+};
 
 PictureBox::PictureBox(QWidget *parent) : QWidget(parent)
 {
     setAttribute(Qt::WA_OpaquePaintEvent);
     setMouseTracking(true);
     m_image = blankImage(size(), m_back);
+    m_font = wholePixelFont(m_font);
     fontChanged();
 }
 
 void PictureBox::fontChanged()
 {
     m_metrics = QFontMetricsF(m_font, &m_image);
-    m_currentWidths = &m_charWidths[m_font.key()];
+    std::shared_ptr<FontGlyphs> &glyphs = m_fonts[m_font.key()];
+    if (!glyphs) {
+        glyphs = std::make_shared<FontGlyphs>();
+        // The font as the image resolves it: at the image's 96 dots per inch.
+        glyphs->raw = QRawFont::fromFont(QFont(m_font, &m_image));
+    }
+    m_glyphs = glyphs.get();
+}
+
+const PictureBox::Glyph &PictureBox::glyph(char16_t c) const
+{
+    Glyph &g = c < TableSize ? m_glyphs->table[c] : m_glyphs->others[c];
+    if (g.advance < 0) {
+        const QString alone(1, QChar(c));
+        g.advance = m_metrics.horizontalAdvance(alone);
+        const QList<quint32> indexes = m_glyphs->raw.glyphIndexesForString(alone);
+        g.index = indexes.size() == 1 ? indexes.front() : 0;
+    }
+    return g;
 }
 
 QPainter &PictureBox::painter()
@@ -53,7 +101,7 @@ void PictureBox::setBackColor(const QColor &color)
 
 void PictureBox::setDrawFont(const QFont &font)
 {
-    m_font = font;
+    m_font = wholePixelFont(font);
     fontChanged();
 }
 
@@ -65,27 +113,61 @@ void PictureBox::setFontSize(qreal points)
     fontChanged();
 }
 
+qreal PictureBox::charWidth(QChar c) const
+{
+    return glyph(c.unicode()).advance;
+}
+
 qreal PictureBox::textWidth(const QString &text) const
 {
-    if (text.size() == 1) {
-        const char16_t c = text.front().unicode();
-        auto it = m_currentWidths->constFind(c);
-        if (it != m_currentWidths->constEnd())
-            return *it;
-        return *m_currentWidths->insert(c, m_metrics.horizontalAdvance(text));
+    // Whole-pixel advances without kerning: a text is as wide as its
+    // characters together, unless another font supplies some of them.
+    qreal width = 0;
+    for (QChar c : text) {
+        const Glyph &g = glyph(c.unicode());
+        if (g.index == 0)
+            return text.size() == 1 ? g.advance : m_metrics.horizontalAdvance(text);
+        width += g.advance;
     }
-    return m_metrics.horizontalAdvance(text);
+    return width;
 }
 
 void PictureBox::print(int x, int y, const QString &text)
 {
     QPainter &p = painter();
-    p.setFont(m_font);
     p.setPen(m_fore);
-    p.drawText(QPointF(x, y + m_metrics.ascent()), text);
+    const qreal baseline = y + m_metrics.ascent();
+    const int lineHeight = qCeil(m_metrics.height()) + 1;
+    // The glyphs where drawing the text would put them, without shaping the
+    // text again for every line.
+    FontGlyphs &f = *m_glyphs;
+    f.indexes.resize(text.size());
+    f.positions.resize(text.size());
+    qreal pen = x;
+    bool own = true;
+    for (qsizetype i = 0; i < text.size() && own; ++i) {
+        const Glyph &g = glyph(text[i].unicode());
+        own = g.index != 0;
+        f.indexes[i] = g.index;
+        f.positions[i] = QPointF(pen, baseline);
+        pen += g.advance;
+    }
+    if (own) {
+        QGlyphRun run;
+        run.setRawFont(f.raw);
+        run.setGlyphIndexes(f.indexes);
+        run.setPositions(f.positions);
+        p.drawGlyphRun(QPointF(0, 0), run);
+    } else {
+        p.setFont(m_font);
+        p.drawText(QPointF(x, baseline), text);
+        pen = m_image.width();
+    }
+    // Glyphs may reach a little outside their cells.
+    drawnOn(QRect(x - lineHeight, y - lineHeight / 2, int(pen) - x + 2 * lineHeight, 2 * lineHeight));
     // The strip to the right edge: measuring the text again only to narrow
-    // the repainted area would shape every line a second time.
-    update(QRect(x, y, std::max(width() - x, 0), qCeil(m_metrics.height()) + 1));
+    // the repainted area would cost more than it saves.
+    update(QRect(x, y, std::max(width() - x, 0), lineHeight));
 }
 
 void PictureBox::drawBox(int x1, int y1, int x2, int y2, const QColor &color)
@@ -94,20 +176,50 @@ void PictureBox::drawBox(int x1, int y1, int x2, int y2, const QColor &color)
     p.setPen(QPen(color, 0));
     p.setBrush(Qt::NoBrush);
     p.drawRect(QRect(QPoint(x1, y1), QPoint(x2 - 1, y2 - 1)));
+    drawnOn(QRect(QPoint(x1, y1), QPoint(x2, y2)));
     update(QRect(QPoint(x1, y1), QPoint(x2, y2)));
 }
 
 void PictureBox::fillBox(int x1, int y1, int x2, int y2, const QColor &color)
 {
     painter().fillRect(QRect(QPoint(x1, y1), QPoint(x2, y2)), color);
+    drawnOn(QRect(QPoint(x1, y1), QPoint(x2, y2)));
     update(QRect(QPoint(x1, y1), QPoint(x2, y2)));
 }
 
 void PictureBox::clear()
 {
+    // Only what was drawn since the last clear: the image keeps the largest
+    // size the box has had, and a page seldom fills all of it.
+    const QRect drawn = m_drawn & m_image.rect();
+    if (!drawn.isEmpty())
+        painter().fillRect(drawn, m_back);
     endPainting();
-    m_image.fill(m_back);
+    m_drawn = QRect();
     update();
+}
+
+void PictureBox::reserveHeight(int height)
+{
+    if (height > m_image.height())
+        growImage(QSize(m_image.width(), height));
+}
+
+void PictureBox::growImage(QSize size)
+{
+    // In steps ahead of what is asked, so a page growing line by line
+    // copies the image a few times, not at every line.
+    const QSize room(std::max(size.width(), m_image.width()),
+                     size.height() > m_image.height()
+                         ? std::max(size.height(), std::min(m_image.height() * 2, size.height() + 4096))
+                         : m_image.height());
+    endPainting();
+    QImage grown = blankImage(room, m_back);
+    QPainter p(&grown);
+    p.drawImage(QPoint(0, 0), m_image);
+    p.end();
+    m_image = grown;
+    fontChanged();
 }
 
 void PictureBox::paintEvent(QPaintEvent *event)
@@ -119,28 +231,12 @@ void PictureBox::paintEvent(QPaintEvent *event)
 
 void PictureBox::resizeEvent(QResizeEvent *event)
 {
-    // What is drawn stays where it is; what falls outside a smaller box is
-    // gone, as if cut off. A page grows line by line, so the image grows in
-    // steps ahead of the box rather than being copied at every line.
-    const QSize old = event->oldSize().isValid() ? event->oldSize() : QSize(0, 0);
+    // What is drawn stays until the box is cleared, whatever sizes the box
+    // takes meanwhile: narrowing the window and widening it again shows the
+    // page as it was. So the image keeps the largest size the box has had.
     const QSize now = size();
-    if (now.width() > m_image.width() || now.height() > m_image.height()) {
-        const QSize room(std::max(now.width(), m_image.width()),
-                         std::max(now.height(), std::min(m_image.height() * 2, now.height() + 4096)));
-        endPainting();
-        QImage grown = blankImage(room, m_back);
-        QPainter p(&grown);
-        p.drawImage(QPoint(0, 0), m_image, QRect(QPoint(0, 0), old.boundedTo(now)));
-        p.end();
-        m_image = grown;
-        fontChanged();
-    } else {
-        QPainter &p = painter();
-        if (now.width() < old.width())
-            p.fillRect(QRect(now.width(), 0, old.width() - now.width(), old.height()), m_back);
-        if (now.height() < old.height())
-            p.fillRect(QRect(0, now.height(), old.width(), old.height() - now.height()), m_back);
-    }
+    if (now.width() > m_image.width() || now.height() > m_image.height())
+        growImage(now);
     QWidget::resizeEvent(event);
 }
 

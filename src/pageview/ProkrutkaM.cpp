@@ -4,7 +4,9 @@
 #include "mainwindow/frmForma.h"
 #include "pageview/PictureBox.h"
 
+#include <QGuiApplication>
 #include <QScrollBar>
+#include <QStyleHints>
 
 namespace {
 
@@ -12,6 +14,8 @@ namespace {
 constexpr int ScrollLimit = 32767;
 constexpr int LineStep = 21;
 constexpr int PageKeyMargin = 10;
+// One notch of an ordinary wheel, in the units wheel events count in.
+constexpr int WheelNotch = 120;
 
 QScrollBar *bar()
 {
@@ -90,4 +94,22 @@ void picText_KeyUp(int key)
         b->setValue(0);
     else if (key == Qt::Key_End)
         b->setValue(b->maximum());
+}
+
+void picText_Wheel(int angleDelta)
+{
+    // A notch scrolls the desktop's number of lines (three, usually) of the
+    // page's own lines, as text views do: the bar's small step is much
+    // larger. Fine-grained wheels send fractions of a notch, which add up.
+    static int rest = 0;
+    QScrollBar *b = bar();
+    if (!b || !b->isEnabled())
+        return;
+    if ((rest < 0) != (angleDelta < 0))
+        rest = 0;
+    rest += angleDelta * QGuiApplication::styleHints()->wheelScrollLines() * LineStep;
+    const int pixels = rest / WheelNotch;
+    rest -= pixels * WheelNotch;
+    if (pixels != 0)
+        b->setValue(std::clamp(b->value() - pixels, 0, b->maximum()));
 }

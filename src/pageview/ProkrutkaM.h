@@ -12,3 +12,6 @@ void VScroll1_Change();
 // Keyboard scrolling on the page canvas, by Qt key.
 void picText_KeyDown(int key);
 void picText_KeyUp(int key);
+
+// The mouse wheel over the page or its bar; angleDelta as wheel events give it.
+void picText_Wheel(int angleDelta);

@@ -49,7 +49,7 @@ constexpr const char *HandPicture[] = {
     "#..#                            ",
     "#..###                          ",
     "#..#..##                        ",
-    "#..#..#.##                      ",
+    "#..#..#.###                     ",
     "#..#..#..#.#                    ",
     "#........#..#                   ",
     "#...........#                   ",
@@ -67,8 +67,14 @@ constexpr const char *HandPicture[] = {
 QCursor HandCursor()
 {
     static const QCursor cursor = [] {
+        // A new mono image's colour table is (black, white), which the bitmap
+        // takes the other way round: index 1 must be black, the bitmap's set
+        // bit, or the hand comes out as a black square with a hand-shaped hole.
+        const QList<QRgb> bitColours{qRgb(255, 255, 255), qRgb(0, 0, 0)};
         QImage shape(32, 32, QImage::Format_Mono);
         QImage mask(32, 32, QImage::Format_Mono);
+        shape.setColorTable(bitColours);
+        mask.setColorTable(bitColours);
         shape.fill(0);
         mask.fill(0);
         int y = 0;
@@ -173,14 +179,11 @@ void VyborLinksM(int index)
                 return;
             }
         }
-        // The tab about to be made takes the next index; it is remembered
-        // here, since the tab's activation lets waiting events run, and a
-        // tab opened by one of them (another choice, the help command) moves
-        // PanelCount past it. That tab's own record is left alone.
-        const int tab = d.PanelCount + 1;
+        // The record goes to the tab NewPanelM made, whatever tabs events
+        // run during its activation have opened since.
         const MultEntry &entry = d.MultTable[section][number];
-        NewPanelM(entry.Title, CartoonPageUrl(entry));
-        if (d.PanelCount >= tab && tab < d.PanelLink.size())
+        const int tab = NewPanelM(entry.Title, CartoonPageUrl(entry));
+        if (tab > 0 && tab < d.PanelLink.size())
             d.PanelLink[tab] = record;
     } else if (kind == QLatin1String("list")) {
         if (number >= 1 && number <= SectionCount)

@@ -14,6 +14,7 @@
 #include <QLineEdit>
 #include <QListWidget>
 #include <QMessageBox>
+#include <QMouseEvent>
 #include <QPushButton>
 #include <QWindow>
 
@@ -84,7 +85,7 @@ void frmFound::destroyInstance()
 
 frmFound::TabOpener &frmFound::openTab()
 {
-    static TabOpener opener = [](const QString &title, const QString &url) { NewPanelM(title, url); };
+    static TabOpener opener = [](const QString &title, const QString &url) { return NewPanelM(title, url); };
     return opener;
 }
 
@@ -278,12 +279,10 @@ void frmFound::OpenSelectedHit()
     QCoreApplication::processEvents();
 
     const MultEntry entry = d.MultTable[hit.Section][hit.Entry];
-    // The tab about to be made takes the next index. It is remembered here:
-    // the tab's activation yields, and a tab opened meanwhile moves PanelCount
-    // past it. When no tab was made, no other tab's record is touched.
-    const int tab = d.PanelCount + 1;
-    openTab()(entry.Title, CartoonPageUrl(entry));
-    if (d.PanelCount >= tab && tab < d.PanelLink.size())
+    // The record goes to the tab that was made, whatever tabs were opened
+    // while it was being activated.
+    const int tab = openTab()(entry.Title, CartoonPageUrl(entry));
+    if (tab > 0 && tab < d.PanelLink.size())
         d.PanelLink[tab] = EntryRecord(hit.Section, hit.Entry);
     deleteLater();
 }
@@ -337,7 +336,8 @@ bool frmFound::eventFilter(QObject *watched, QEvent *event)
             else
                 List1_KeyUp(key);
         }
-    } else if (type == QEvent::MouseButtonDblClick && watched == List1->viewport()) {
+    } else if (type == QEvent::MouseButtonDblClick && watched == List1->viewport()
+               && static_cast<QMouseEvent *>(event)->button() == Qt::LeftButton) {
         // Acts on the line the first click selected, wherever the second lands.
         OpenSelectedHit();
         return true;

@@ -32,8 +32,9 @@ public:
     // Unloads the window at once, if there is one (tests start afresh).
     static void destroyInstance();
 
-    // What opens a hit's tab: NewPanelM unless replaced (tests record calls).
-    using TabOpener = std::function<void(const QString &title, const QString &url)>;
+    // What opens a hit's tab and returns its index: NewPanelM unless replaced
+    // (tests record calls).
+    using TabOpener = std::function<int(const QString &title, const QString &url)>;
     static TabOpener &openTab();
 
     // Set by an Enter key-down in Text1 or List1, so that Enter acts on its

@@ -12,7 +12,7 @@ bool isLivePanel(int index)
         && d.PanelClosed[index] == 0;
 }
 
-void NewPanelM(const QString &title, const QString &url)
+int NewPanelM(const QString &title, const QString &url, int *madeIndex)
 {
     auto &d = decl();
     auto &f = frmForma::instance();
@@ -44,6 +44,9 @@ void NewPanelM(const QString &title, const QString &url)
     // Loading goes on in the background; nothing waits for the page.
     web->navigate(url);
 
+    if (madeIndex)
+        *madeIndex = n;
     ActivePanelM(n);
     SizePanelM();
+    return n;
 }

@@ -12,13 +12,12 @@ void MenuHelp_Click()
         return;
     }
 
-    // The help tab is known before it is opened: a second Help pressed while
-    // the tab is being shown then finds it instead of opening another, and a
+    // The help tab is known before it is shown: a second Help pressed while
+    // it is being activated then finds it instead of opening another, and a
     // tab clicked meanwhile is not taken for it. Closing it at any point
     // clears HelpPanel again.
-    d.HelpPanel = d.PanelCount + 1;
     NewPanelM(QStringLiteral("Справка"),
-              QCoreApplication::applicationDirPath() + QStringLiteral("/Справка.htm"));
+              QCoreApplication::applicationDirPath() + QStringLiteral("/Справка.htm"), &d.HelpPanel);
     QCoreApplication::processEvents();
 }
 

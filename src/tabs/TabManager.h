@@ -13,7 +13,11 @@ inline const QColor InactiveTabColor{192, 192, 192};
 bool isLivePanel(int index);
 
 // Opens a web tab with a caption and an address; it becomes the active tab.
-void NewPanelM(const QString &title, const QString &url);
+// Returns the new tab's index: events run while it is activated may open
+// further tabs, so PanelCount need not be that index by then. When madeIndex
+// is given, the index is stored there before those events run, for callers
+// whose bookkeeping the events read (the help command's HelpPanel).
+int NewPanelM(const QString &title, const QString &url, int *madeIndex = nullptr);
 // Makes a live tab the active one; nothing when it already is.
 void ActivePanelM(int index);
 // Closes a live web tab; the catalogue tab takes over when it was active.

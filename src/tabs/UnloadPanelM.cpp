@@ -31,10 +31,13 @@ void UnloadPanelM(int i)
     d.PanelClosed[i] = 1;
     --d.OpenPanels;
 
-    if (i == d.ActivePanel)
-        ActivePanelM(0);
+    // HelpPanel is cleared before the activation below lets waiting events
+    // run: a Help command among them must open a new help tab, not look for
+    // this one.
     if (i == d.HelpPanel)
         d.HelpPanel = 0;
+    if (i == d.ActivePanel)
+        ActivePanelM(0);
 
     QCoreApplication::processEvents();
     SizePanelM();

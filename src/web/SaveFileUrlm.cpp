@@ -1,56 +1,89 @@
 #include "web/SaveFileUrlm.h"
 
 #include "app/Declare.h"
-#include "catalogue/Cp1251.h"
 
 #include <QCoreApplication>
 #include <QDesktopServices>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
-#include <QTemporaryFile>
+#include <QStandardPaths>
 #include <QUrl>
+
+#include <cerrno>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
 namespace {
 
 // The address as it may stand inside the single-quoted content attribute: a
 // quote or '>' would end the attribute or the tag and let the rest of the
 // address become markup, so those, '<', whitespace and control characters
-// are percent-encoded. So are characters the page's code page cannot hold,
-// which would otherwise turn into '?' and change the address.
+// are percent-encoded. So is every character beyond ASCII, as the bytes of
+// its UTF-8 form: that is how an address names it on the wire, and a browser
+// reading the page's code page would ask for other bytes.
 QString attributeSafe(const QString &url)
 {
     QString out;
     out.reserve(url.size());
-    for (qsizetype i = 0; i < url.size(); ++i) {
-        const QChar c = url.at(i);
-        const char16_t u = c.unicode();
-        const bool unsafe = u < 33 || u == 127 || u == '\'' || u == '"' || u == '<' || u == '>';
-        if (!unsafe && Cp1251::toCode(c) >= 0) {
-            out += c;
-            continue;
-        }
-        // A surrogate pair is one character: encode both halves together.
-        QString piece(c);
-        if (c.isHighSurrogate() && i + 1 < url.size() && url.at(i + 1).isLowSurrogate())
-            piece += url.at(++i);
-        const QByteArray utf8 = piece.toUtf8();
-        for (const char byte : utf8)
-            out += QStringLiteral("%%1").arg(uchar(byte), 2, 16, QLatin1Char('0')).toUpper();
+    for (const char byte : url.toUtf8()) {
+        const uchar u = uchar(byte);
+        const bool unsafe = u < 33 || u > 126 || u == '\'' || u == '"' || u == '<' || u == '>';
+        if (unsafe)
+            out += QStringLiteral("%%1").arg(u, 2, 16, QLatin1Char('0')).toUpper();
+        else
+            out += QLatin1Char(byte);
     }
     return out;
 }
 
-// Writes the page into a file, creating it or cutting it to empty. False when
-// the file cannot be opened; a failed write is not looked at, since the file
-// is opened in the browser all the same.
-bool writeRedirect(QFile &file, const QByteArray &bytes)
+// Writes the page into a regular file of that name, creating it or cutting it
+// to empty, readable by its owner only. Whatever else stands there (a link
+// planted to make us write elsewhere, a pipe that would block us until
+// somebody reads it, a folder) counts as a file that cannot be opened. A
+// failed write is not looked at, since the file is opened all the same.
+bool writeRedirect(const QString &path, const QByteArray &bytes)
 {
-    if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate))
+    const int fd = ::open(QFile::encodeName(path).constData(),
+                          O_WRONLY | O_CREAT | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC, 0600);
+    if (fd < 0)
         return false;
-    file.write(bytes);
-    file.close();
+    struct stat st = {};
+    // One name only: a hard link would carry the page into another file.
+    if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode) || st.st_nlink != 1) {
+        ::close(fd);
+        return false;
+    }
+    // A file left from an earlier run may be readable by others.
+    if ((st.st_mode & 077) != 0)
+        (void)::fchmod(fd, 0600);
+    if (::ftruncate(fd, 0) == 0) {
+        for (qsizetype done = 0; done < bytes.size();) {
+            const ssize_t n = ::write(fd, bytes.constData() + done, size_t(bytes.size() - done));
+            if (n < 0 && errno == EINTR)
+                continue;
+            if (n <= 0)
+                break;
+            done += n;
+        }
+    }
+    ::close(fd);
     return true;
+}
+
+// Tries 0.html, 1.html, ... in a folder (given with its closing separator);
+// a file that cannot be opened moves on to the next number. The tries are
+// bounded, so a folder that takes no file ends the search instead of counting
+// forever.
+QString writeNumbered(const QString &folder, const QByteArray &bytes)
+{
+    for (int n = 0; n < RedirectFileTries; ++n) {
+        const QString path = folder + QString::number(n) + QStringLiteral(".html");
+        if (writeRedirect(path, bytes))
+            return path;
+    }
+    return {};
 }
 
 // The catalogue folder: DataPath without its closing separator.
@@ -62,39 +95,25 @@ QString dataFolder()
     return folder;
 }
 
-// Tries 0.html, 1.html, ... in the catalogue folder; a file that cannot be
-// opened (held open by another program) moves on to the next number. The
-// tries are bounded, and none is made when the folder is not there, so a
-// missing or read-only folder ends the search instead of counting forever.
-QString writeInDataFolder(const QByteArray &bytes)
+// A folder of the user's own for redirect pages when the catalogue folder
+// takes none: made for nobody else to read (0700), and refused when what
+// stands there is not a folder of this user's, such as a link to elsewhere.
+// Every hand-off numbers its files there as in the catalogue folder, so they
+// do not pile up.
+QString privateFolder()
 {
-    if (!QFileInfo(dataFolder()).isDir())
+    const QString base = QStandardPaths::writableLocation(QStandardPaths::CacheLocation);
+    if (base.isEmpty() || !QDir().mkpath(base))
         return {};
-    for (int n = 0; n < RedirectFileTries; ++n) {
-        QFile file(decl().DataPath + QString::number(n) + QStringLiteral(".html"));
-        if (writeRedirect(file, bytes))
-            return file.fileName();
-    }
-    return {};
-}
-
-// The user's temporary folder is shared with other programs and users: a new
-// file with a name of its own is made there, never an existing one reused.
-// It is kept, since the browser reads it after we return.
-QString writeInTempFolder(const QByteArray &bytes)
-{
-    // The temporary folder's path is empty when the folder named for it does
-    // not exist; the file must not go to the root instead.
-    const QString folder = QDir::tempPath();
-    if (folder.isEmpty() || !QFileInfo(folder).isDir())
+    const QByteArray folder = QFile::encodeName(base + QStringLiteral("/redirect"));
+    if (::mkdir(folder.constData(), 0700) != 0 && errno != EEXIST)
         return {};
-    QTemporaryFile file(folder + QStringLiteral("/mirelka-XXXXXX.html"));
-    file.setAutoRemove(false);
-    if (!file.open())
+    struct stat st = {};
+    if (::lstat(folder.constData(), &st) != 0 || !S_ISDIR(st.st_mode) || st.st_uid != ::geteuid())
         return {};
-    file.write(bytes);
-    file.close();
-    return file.fileName();
+    if ((st.st_mode & 077) != 0 && ::chmod(folder.constData(), 0700) != 0)
+        return {};
+    return QFile::decodeName(folder) + QLatin1Char('/');
 }
 
 } // namespace
@@ -108,11 +127,16 @@ QString RedirectPage(const QString &url)
 
 void SaveFileUrlm(const QString &url)
 {
-    const QByteArray bytes = Cp1251::fromUnicode(RedirectPage(url)) + "\r\n";
+    // The page is ASCII, so it reads the same in Windows-1251.
+    const QByteArray bytes = RedirectPage(url).toLatin1() + "\r\n";
 
-    QString path = writeInDataFolder(bytes);
-    if (path.isEmpty())
-        path = writeInTempFolder(bytes);
+    // None is tried in a catalogue folder that is not there.
+    QString path = QFileInfo(dataFolder()).isDir() ? writeNumbered(decl().DataPath, bytes) : QString();
+    if (path.isEmpty()) {
+        const QString folder = privateFolder();
+        if (!folder.isEmpty())
+            path = writeNumbered(folder, bytes);
+    }
     if (path.isEmpty())
         return;
 

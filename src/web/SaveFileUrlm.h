@@ -4,7 +4,7 @@
 
 // Makes the user's default web browser open an address, through a small
 // redirect page written into the catalogue folder (or, when that folder takes
-// no file, into the user's temporary folder). Reports nothing.
+// no file, into a private folder of the user's). Reports nothing.
 void SaveFileUrlm(const QString &url);
 
 // Asks the desktop to open a local file with its default program.
@@ -13,10 +13,11 @@ void OpURL(const QString &path);
 // The redirect page for an address, without the line end: an immediate
 // refresh to the address, the Windows-1251 character set and the title "WWW".
 // Characters that could end the attribute or the tag, whitespace, control
-// characters and characters Windows-1251 lacks are percent-encoded; any
-// other address stands in the page as it was given.
+// characters and every character beyond ASCII are percent-encoded (the
+// latter as UTF-8), so the page is ASCII; any other address stands in the
+// page as it was given.
 QString RedirectPage(const QString &url);
 
-// How many numbered redirect files are tried in the catalogue folder before
-// the hand-off falls back to the temporary folder.
+// How many numbered redirect files are tried in a folder: in the catalogue
+// folder, then in the private one.
 inline constexpr int RedirectFileTries = 10;

@@ -4,9 +4,13 @@
 
 struct MultEntry;
 
-// The two web sites the program talks to. A maker sets the real hosts here.
-inline constexpr char DefaultCartoonSite[] = "http://mults.example";
-inline constexpr char DefaultMakerSite[] = "http://mirelka.example";
+// The two web sites the program talks to, set when the build is configured:
+// cmake -DMIRELKA_CARTOON_SITE=http://... -DMIRELKA_MAKER_SITE=http://...
+#if !defined(MIRELKA_CARTOON_SITE) || !defined(MIRELKA_MAKER_SITE)
+#error "MIRELKA_CARTOON_SITE and MIRELKA_MAKER_SITE come from the build's configuration"
+#endif
+inline constexpr char DefaultCartoonSite[] = MIRELKA_CARTOON_SITE;
+inline constexpr char DefaultMakerSite[] = MIRELKA_MAKER_SITE;
 
 // The cartoon site in use: DefaultCartoonSite unless a test points it elsewhere.
 QString cartoonSite();

@@ -5,6 +5,7 @@
 
 #include <QApplication>
 #include <QFrame>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QMouseEvent>
 #include <QPixmap>
@@ -152,6 +153,17 @@ bool frmOprog::eventFilter(QObject *watched, QEvent *event)
         }
     }
     return QDialog::eventFilter(watched, event);
+}
+
+void frmOprog::keyPressEvent(QKeyEvent *event)
+{
+    // The window closes by its OK button or its close box only; Escape, which
+    // a dialog would take for "cancel", does nothing here.
+    if (event->matches(QKeySequence::Cancel)) {
+        event->accept();
+        return;
+    }
+    QDialog::keyPressEvent(event);
 }
 
 void frmOprog::Label1_Click()

@@ -11,6 +11,9 @@
 
 namespace {
 
+// An empty page without scroll bars.
+constexpr const char *BlankPage = "about:<html><body scroll=no></body></html>";
+
 // A link address as the browser reports it; "HTTP" in capitals is not one.
 bool isWebAddress(const QString &text)
 {
@@ -61,6 +64,7 @@ usrReklamaX::usrReklamaX(QWidget *parent, const QString &makerSite) : QWidget(pa
             [this](WebBrowser::NavigateRequest *request) { WebBrowser1_BeforeNavigate2(request); });
     connect(WebBrowser1, &WebBrowser::newWindow2, this,
             [this](WebBrowser::NewWindowRequest *request) { WebBrowser1_NewWindow2(request); });
+    connect(WebBrowser1, &WebBrowser::rendererEnded, this, [this](bool *reload) { WebBrowser1_RendererEnded(reload); });
 
     resize(DesignSize);
     UserControl_Initialize();
@@ -71,8 +75,7 @@ void usrReklamaX::UserControl_Initialize()
     WebBrowser1->setSilent(true);
     // A blank page without scroll bars, so the strip shows an empty area, not
     // an error, while nothing is loaded.
-    WebBrowser1->navigate(QStringLiteral("about:<html><body scroll=no></body></html>"),
-                          WebBrowser::NoReadFromCache);
+    WebBrowser1->navigate(QString::fromLatin1(BlankPage), WebBrowser::NoReadFromCache);
 
     auto &rnd = RuntimeRandom::instance();
     rnd.randomize();
@@ -116,14 +119,22 @@ void usrReklamaX::WebBrowser1_TitleChange(const QString &text)
 
 void usrReklamaX::WebBrowser1_BeforeNavigate2(WebBrowser::NavigateRequest *request)
 {
-    // Only the user's click on a link leaves the strip. The pages the program
-    // loads, and what the page does by itself (frames, redirects, reloads),
-    // go on: the last address pointed at stays remembered for the whole run,
-    // and must not stop the next advertisement or a retry from loading.
-    if (request->kind != WebBrowser::NavigationKind::LinkClicked || !isWebAddress(StatusUrl))
+    // The user's click on a link leaves the strip for the default browser.
+    if (request->kind == WebBrowser::NavigationKind::LinkClicked && isWebAddress(StatusUrl)) {
+        request->cancel = true;
+        handOffStatusUrl();
         return;
-    request->cancel = true;
-    handOffStatusUrl();
+    }
+    // The pages the program loads and the page's frames always go on: the
+    // last address pointed at stays remembered for the whole run, and must
+    // not stop the next advertisement or a retry from loading.
+    if (request->kind == WebBrowser::NavigationKind::Program || !request->mainFrame)
+        return;
+    // While an advertisement is being fetched its own redirects go on; once
+    // it is shown, the strip stays on it whatever the page itself starts
+    // (forms, scripts, reloads), and nothing is handed off for that.
+    if (Picture1->isHidden())
+        request->cancel = true;
 }
 
 void usrReklamaX::WebBrowser1_NewWindow2(WebBrowser::NewWindowRequest *request)
@@ -133,6 +144,15 @@ void usrReklamaX::WebBrowser1_NewWindow2(WebBrowser::NewWindowRequest *request)
     request->cancel = true;
     if (request->userInitiated && isWebAddress(StatusUrl))
         handOffStatusUrl();
+}
+
+void usrReklamaX::WebBrowser1_RendererEnded(bool *reload)
+{
+    // The advertisement is gone with its process: back to the blank strip
+    // under the placeholder, whose button loads it again.
+    *reload = false;
+    Picture1->show();
+    WebBrowser1->navigate(QString::fromLatin1(BlankPage), WebBrowser::NoReadFromCache);
 }
 
 void usrReklamaX::handOffStatusUrl()

@@ -54,6 +54,7 @@ private:
     void WebBrowser1_TitleChange(const QString &text);
     void WebBrowser1_BeforeNavigate2(WebBrowser::NavigateRequest *request);
     void WebBrowser1_NewWindow2(WebBrowser::NewWindowRequest *request);
+    void WebBrowser1_RendererEnded(bool *reload);
     // Hands StatusUrl to the default browser once the browser's own event
     // has returned.
     void handOffStatusUrl();

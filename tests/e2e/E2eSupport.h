@@ -213,15 +213,18 @@ public:
     // The window's place and size on the screen.
     QRect windowGeometry() const { return geometryOf(findWindow()); }
 
+    // As the X server gives it: xdotool's own figure is off by the frame
+    // once a window manager has reparented the window.
     static QRect geometryOf(const QString &id)
     {
-        const QString out = run(QStringLiteral("xdotool"),
-                                {QStringLiteral("getwindowgeometry"), QStringLiteral("--shell"), id});
+        if (id.isEmpty())
+            return {};
+        const QString out = run(QStringLiteral("xwininfo"), {QStringLiteral("-id"), id});
         QHash<QString, int> v;
         for (const QString &line : out.split(QLatin1Char('\n')))
-            v.insert(line.section(QLatin1Char('='), 0, 0), line.section(QLatin1Char('='), 1).toInt());
-        return QRect(v.value(QStringLiteral("X")), v.value(QStringLiteral("Y")), v.value(QStringLiteral("WIDTH")),
-                     v.value(QStringLiteral("HEIGHT")));
+            v.insert(line.section(QLatin1Char(':'), 0, 0).trimmed(), line.section(QLatin1Char(':'), 1).trimmed().toInt());
+        return QRect(v.value(QStringLiteral("Absolute upper-left X")), v.value(QStringLiteral("Absolute upper-left Y")),
+                     v.value(QStringLiteral("Width")), v.value(QStringLiteral("Height")));
     }
 
     // The whole screen.

@@ -225,6 +225,72 @@ private slots:
         QCOMPARE(program.exitCode(), 0);
         m_program = nullptr;
     }
+
+    // With a window manager: the keys act on the page from the start, and a
+    // window resized while minimised is laid out for its size when restored.
+    void underAWindowManager()
+    {
+        TestSupport::startProgram(E2e::binDir() + QStringLiteral("/Data/"));
+        const int pageWidth = decl().PageWidth;
+        const int pageHeight = decl().PageHeight;
+        const QImage page1 = frmForma::instance().picText->image();
+        const int max1 = frmForma::instance().VScroll1->maximum();
+        frmForma::destroyInstance();
+        QVERIFY(max1 > 0);
+
+        QProcess wm;
+        wm.setProcessChannelMode(QProcess::ForwardedErrorChannel);
+        wm.start(QStringLiteral("openbox"), {QStringLiteral("--sm-disable")});
+        QVERIFY(wm.waitForStarted(10000));
+        QVERIFY(E2e::waitFor([] { return E2e::run(QStringLiteral("wmctrl"), {QStringLiteral("-m")}).contains(u"Openbox"); }));
+
+        Program program;
+        m_program = &program;
+        QVERIFY(program.start());
+        QVERIFY(E2e::waitFor([&] { return E2e::samePixels(pageOnScreen(), page1.copy(0, 0, pageWidth, pageHeight)); }));
+        keep(QStringLiteral("wm-01-start"));
+        // Nothing clicked yet: End goes to the bottom of the page.
+        program.key(QStringLiteral("End"));
+        QVERIFY(E2e::waitFor([&] { return E2e::samePixels(pageOnScreen(), page1.copy(0, max1, pageWidth, pageHeight)); }, 10000));
+        keep(QStringLiteral("wm-02-end"));
+        // The scroll bar's lower arrow, in the bottom right corner of the view.
+        auto lowerArrow = [](QSize client) { return QRect(client.width() - 19, client.height() - 19, 17, 17); };
+        const QImage arrow = m_shot.copy(lowerArrow(Client));
+
+        // Minimised, made larger meanwhile, then restored.
+        const QString id = program.window();
+        const int menuBar = program.windowSize().height() - Client.height();
+        const QSize larger(1000, 700);
+        E2e::xdo({QStringLiteral("windowminimize"), id});
+        QVERIFY(E2e::waitFor([&] { return E2e::run(QStringLiteral("xwininfo"), {QStringLiteral("-id"), id}).contains(u"IsUnMapped"); }, 10000));
+        E2e::xdo({QStringLiteral("windowsize"), id, QString::number(larger.width()), QString::number(larger.height() + menuBar)});
+        E2e::settle(500);
+        E2e::run(QStringLiteral("wmctrl"), {QStringLiteral("-i"), QStringLiteral("-a"), id});
+        QVERIFY(E2e::waitFor([&] { return E2e::run(QStringLiteral("xwininfo"), {QStringLiteral("-id"), id}).contains(u"IsViewable"); }, 10000));
+        QCOMPARE(Program::geometryOf(id).size(), larger + QSize(0, menuBar));
+        // The view reaches the new bottom and right edges: the scroll bar's
+        // arrow stands in the new corner, and the bottom row of the view shows
+        // the page, nowhere the window's grey or an undrawn black.
+        auto laidOut = [&] {
+            m_shot = program.grabClient(larger.height());
+            if (!E2e::samePixels(m_shot.copy(lowerArrow(larger)), arrow))
+                return false;
+            for (int x = 2; x < larger.width() - 21; ++x) {
+                const QColor c = m_shot.pixel(x, larger.height() - 3);
+                if (c == QColor(224, 224, 224) || c == QColor(Qt::black))
+                    return false;
+            }
+            return true;
+        };
+        const bool restored = E2e::waitFor(laidOut, 10000);
+        keep(QStringLiteral("wm-03-restored"));
+        QVERIFY(restored);
+
+        program.stop();
+        m_program = nullptr;
+        wm.terminate();
+        QVERIFY(wm.waitForFinished(10000));
+    }
 };
 
 QTEST_MAIN(TestScenario)

@@ -93,6 +93,23 @@ setTimeout(function () { document.title = 'done'; }, 300);
 </script></body></html>)");
 }
 
+// An advertisement that carries its strip's title, so it is shown, with a
+// link on the left, a form button on the right and nothing between; the
+// script makes the page misbehave as the user touches it.
+QByteArray shownAdvertisement(const QString &titleKey, const QByteArray &script)
+{
+    return "<!DOCTYPE html><html><head><meta charset='utf-8'><title>" + titleKey.toLatin1()
+           + "</title></head><body style='margin:0;overflow:hidden'>"
+             "<a id='link' href='/ad/link' style='position:fixed;left:0;top:0;width:150px;height:73px'>ad</a>"
+             "<form action='/ad/form'><button style='position:fixed;left:400px;top:0;width:143px;height:73px'>"
+             "go</button></form><script>"
+             "function flood(path, times, every) {"
+             "  var i = 0; var t = setInterval(function () { location.href = path + '?' + i;"
+             "    if (++i == times) { clearInterval(t); setTimeout(function () { document.title = 'done'; }, 300); }"
+             "  }, every); }"
+           + script + "</script></body></html>";
+}
+
 QByteArray plainPage(const QByteArray &title)
 {
     return "<html><head><meta charset='utf-8'><title>" + title + "</title></head><body>" + title
@@ -225,6 +242,18 @@ private slots:
         m_windows = new WindowWatch(this);
     }
 
+    // Moves the pointer onto a point of the strip's page until the engine
+    // reports what lies there, through the view's input widget of the moment.
+    void pointAt(QPoint at, const QString &link)
+    {
+        QTRY_VERIFY_WITH_TIMEOUT(viewOf(strip()->WebBrowser1) && viewOf(strip()->WebBrowser1)->focusProxy(),
+                                 EngineTimeout);
+        QTRY_VERIFY_WITH_TIMEOUT((QTest::mouseMove(stripInput(), at - QPoint(1, 1)), QTest::mouseMove(stripInput(), at),
+                                  strip()->StatusUrl == link),
+                                 EngineTimeout);
+    }
+    QWidget *stripInput() const { return viewOf(strip()->WebBrowser1)->focusProxy(); }
+
     void cleanupTestCase()
     {
         for (const char *scheme : {"file", "http", "https"})
@@ -283,6 +312,88 @@ private slots:
 
         // The advertisement keeps asking in the strip while the user goes on.
         checkStillWorks(2);
+        checkNothingEscaped();
+    }
+
+    void hostileShownAdvertisement_data()
+    {
+        QTest::addColumn<QByteArray>("script");
+        QTest::addColumn<QString>("input");
+        QTest::addColumn<int>("handOffs");
+
+        // The page points the status at its link, then navigates every
+        // 100 ms once it is clicked anywhere.
+        QTest::newRow("timer after a click on no link")
+            << QByteArray("document.getElementById('link').focus();"
+                          "document.onclick = function () { flood('/ad/timer', 15, 100); };")
+            << "click between" << 1;
+        // Page Down meant for the catalogue while the focus stayed in the strip.
+        QTest::newRow("timer after a key")
+            << QByteArray("document.onkeydown = function () { flood('/ad/timer', 15, 100); };") << "page down" << 0;
+        // One click on the link, a burst of navigations as it goes down.
+        QTest::newRow("burst on the button going down")
+            << QByteArray("document.onmousedown = function () {"
+                          "  for (var i = 0; i < 33; ++i) location.href = '/ad/burst?' + i;"
+                          "  setTimeout(function () { document.title = 'done'; }, 1500); };")
+            << "click the link" << 1;
+        // A form's button, the link having been pointed at before.
+        QTest::newRow("form button")
+            << QByteArray("document.forms[0].onsubmit = function () {"
+                          "  setTimeout(function () { document.title = 'done'; }, 1000); };")
+            << "click the button" << 0;
+        // The page leaves by itself once the link has been pointed at.
+        QTest::newRow("script without input")
+            << QByteArray("document.getElementById('link').onmouseover = function () {"
+                          "  flood('/ad/script', 3, 100); };")
+            << "none" << 0;
+    }
+
+    // Once the advertisement is shown, the strip stays on it: one action of
+    // the user's hands one link off at most, and nothing the page starts by
+    // itself loads in the strip or reaches the desktop.
+    void hostileShownAdvertisement()
+    {
+        QFETCH(QByteArray, script);
+        QFETCH(QString, input);
+        QFETCH(int, handOffs);
+        start(dataPath(), m_server->base());
+        const QString adPath = QStringLiteral("/reklama/") + strip()->AdNumber + QStringLiteral(".html");
+        // The engine starts only after start-up has returned to the loop.
+        m_server->setPage(adPath, shownAdvertisement(strip()->TitleKey, script));
+        QTRY_VERIFY_WITH_TIMEOUT(strip()->Picture1->isHidden(), EngineTimeout);
+
+        const QString link = m_server->url(QStringLiteral("/ad/link"));
+        pointAt({75, 36}, link);
+        if (input == QLatin1String("click between")) {
+            pointAt({270, 36}, link); // the focused link stays the status
+            QTest::mouseClick(stripInput(), Qt::LeftButton, {}, {270, 36});
+        } else if (input == QLatin1String("page down")) {
+            QTest::keyClick(stripInput(), Qt::Key_PageDown);
+        } else if (input == QLatin1String("click the link")) {
+            QTest::mouseClick(stripInput(), Qt::LeftButton, {}, {75, 36});
+        } else if (input == QLatin1String("click the button")) {
+            QTest::mouseMove(stripInput(), {470, 36});
+            QTest::mouseClick(stripInput(), Qt::LeftButton, {}, {470, 36});
+        }
+        QTRY_COMPARE_WITH_TIMEOUT(titleOf(strip()->WebBrowser1), QStringLiteral("done"), EngineTimeout);
+        // Hand-offs run from the event loop: let those already asked for finish.
+        bool flushed = false;
+        QTimer::singleShot(0, this, [&flushed] { flushed = true; });
+        QTRY_VERIFY(flushed);
+
+        QCOMPARE(m_desktop.opened.size(), handOffs);
+        for (const QUrl &opened : std::as_const(m_desktop.opened)) {
+            QFile file(opened.toLocalFile());
+            QVERIFY(file.open(QIODevice::ReadOnly));
+            QVERIFY(file.readAll().contains("url=" + link.toLatin1() + "'"));
+        }
+        // Nothing the page asked for was fetched; the advertisement stays.
+        for (const QString &request : std::as_const(m_server->requests))
+            QVERIFY2(!request.startsWith(QLatin1String("/ad/")), qPrintable(request));
+        QCOMPARE(m_server->countOf(adPath), 1);
+        QCOMPARE(viewOf(strip()->WebBrowser1)->url(), QUrl(m_server->url(adPath)));
+        QVERIFY(strip()->Picture1->isHidden());
+        m_desktop.opened.clear();
         checkNothingEscaped();
     }
 

@@ -1,14 +1,21 @@
 #include "TestSupport.h"
 
-#include "catalogue/Cp1251.h"
 #include "web/SaveFileUrlm.h"
 
 #include <QDesktopServices>
+#include <QStandardPaths>
 #include <QTimer>
 #include <QUrl>
 #include "FileOpener.h"
 
 #include <QtTest>
+
+#include <atomic>
+#include <chrono>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <thread>
+#include <unistd.h>
 
 namespace {
 const QString PageStart = QStringLiteral("<html><head><meta http-equiv='refresh' content='0; url=");
@@ -19,6 +26,13 @@ QByteArray readAll(const QString &path)
 {
     QFile file(path);
     return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+}
+
+// Permission bits as the file system has them, without following a link.
+int modeOf(const QString &path)
+{
+    struct stat st = {};
+    return ::lstat(QFile::encodeName(path).constData(), &st) == 0 ? int(st.st_mode & 07777) : -1;
 }
 } // namespace
 
@@ -33,6 +47,11 @@ private:
     FileOpener m_opener;
 
     QString dataFile(int n) const { return decl().DataPath + QString::number(n) + QStringLiteral(".html"); }
+    // Where redirect pages go when the catalogue folder takes none.
+    static QString privateFolder()
+    {
+        return QStandardPaths::writableLocation(QStandardPaths::CacheLocation) + QStringLiteral("/redirect");
+    }
 
 private slots:
     void initTestCase()
@@ -48,7 +67,7 @@ private slots:
         m_temp = base + QStringLiteral("/tmp");
         QVERIFY(QDir().mkpath(base + QStringLiteral("/Data")));
         QVERIFY(QDir().mkpath(m_temp));
-        qputenv("TMPDIR", QFile::encodeName(m_temp));
+        qputenv("XDG_CACHE_HOME", QFile::encodeName(m_temp));
         TestSupport::resetState(base + QStringLiteral("/Data/"));
         m_opener.opened.clear();
     }
@@ -58,6 +77,8 @@ private slots:
         SaveFileUrlm(QStringLiteral("abc"));
         QCOMPARE(readAll(dataFile(0)), (PageStart + QStringLiteral("abc") + PageEnd).toLatin1() + "\r\n");
         QCOMPARE(m_opener.opened, QStringList{dataFile(0)});
+        // Nobody else may read where the user's browsing goes.
+        QCOMPARE(modeOf(dataFile(0)), 0600);
     }
 
     void secondHandOffRewritesTheSameFile()
@@ -70,23 +91,78 @@ private slots:
         QCOMPARE(m_opener.opened, (QStringList{dataFile(0), dataFile(0)}));
     }
 
-    void cyrillicIsWrittenInWindows1251()
+    void cyrillicIsWrittenAsTheAddressNamesItOnTheWire()
     {
-        const QString url = QStringLiteral("http://сайт.example/мульт?id=Ёж");
-        SaveFileUrlm(url);
-        QCOMPARE(readAll(dataFile(0)), Cp1251::fromUnicode(PageStart + url + PageEnd) + "\r\n");
+        // A browser reading Windows-1251 letters would ask the site for
+        // ?id=%81%E6 instead of the address the link named.
+        SaveFileUrlm(QStringLiteral("http://x.example/мульт?id=Ёж"));
+        QCOMPARE(readAll(dataFile(0)), PageStart.toLatin1()
+                                           + "http://x.example/%D0%BC%D1%83%D0%BB%D1%8C%D1%82?id=%D0%81%D0%B6"
+                                           + PageEnd.toLatin1() + "\r\n");
     }
 
+    void busyFileMovesToTheNextNumber_data()
+    {
+        QTest::addColumn<QString>("what");
+        QTest::newRow("a folder") << "folder";
+        QTest::newRow("a link to a file elsewhere") << "link";
+        QTest::newRow("a link to nowhere") << "dangling";
+        QTest::newRow("a second name of a file elsewhere") << "hardlink";
+        QTest::newRow("a pipe nobody reads") << "fifo";
+    }
+
+    // Whatever stands at 0.html but a file of its own is never written
+    // through and never waited for: the page goes into 1.html.
     void busyFileMovesToTheNextNumber()
     {
-        // A folder in the way cannot be opened as a file, whoever runs the test.
-        QVERIFY(QDir().mkdir(dataFile(0)));
+        QFETCH(QString, what);
+        const QByteArray zero = QFile::encodeName(dataFile(0));
+        const QString elsewhere = m_temp + QStringLiteral("/elsewhere.txt");
+        {
+            QFile file(elsewhere);
+            QVERIFY(file.open(QIODevice::WriteOnly));
+            file.write("keep");
+        }
+        if (what == QLatin1String("folder"))
+            QVERIFY(QDir().mkdir(dataFile(0)));
+        else if (what == QLatin1String("link"))
+            QCOMPARE(::symlink(QFile::encodeName(elsewhere).constData(), zero.constData()), 0);
+        else if (what == QLatin1String("dangling"))
+            QCOMPARE(::symlink(QFile::encodeName(m_temp + QStringLiteral("/made.txt")).constData(), zero.constData()),
+                     0);
+        else if (what == QLatin1String("hardlink"))
+            QCOMPARE(::link(QFile::encodeName(elsewhere).constData(), zero.constData()), 0);
+        else
+            QCOMPARE(::mkfifo(zero.constData(), 0600), 0);
+
+        // A program stuck opening the pipe is freed after a while by a
+        // reader, and the test fails instead of hanging.
+        std::atomic<bool> done{false};
+        std::atomic<bool> rescued{false};
+        std::thread rescuer([&] {
+            for (int i = 0; i < 50 && !done; ++i)
+                std::this_thread::sleep_for(std::chrono::milliseconds(100));
+            if (done || what != QLatin1String("fifo"))
+                return;
+            rescued = true;
+            const int fd = ::open(zero.constData(), O_RDONLY | O_NONBLOCK);
+            while (!done)
+                std::this_thread::sleep_for(std::chrono::milliseconds(10));
+            if (fd >= 0)
+                ::close(fd);
+        });
         SaveFileUrlm(QStringLiteral("abc"));
+        done = true;
+        rescuer.join();
+
+        QVERIFY(!rescued);
         QCOMPARE(readAll(dataFile(1)), (PageStart + QStringLiteral("abc") + PageEnd).toLatin1() + "\r\n");
         QCOMPARE(m_opener.opened, QStringList{dataFile(1)});
+        QCOMPARE(readAll(elsewhere), QByteArray("keep"));
+        QVERIFY(!QFileInfo::exists(m_temp + QStringLiteral("/made.txt")));
     }
 
-    void unusableFolderFallsBackToTheTemporaryFolder_data()
+    void unusableFolderFallsBackToThePrivateFolder_data()
     {
         QTest::addColumn<QString>("how");
         QTest::newRow("folder missing") << "missing";
@@ -94,7 +170,7 @@ private slots:
         QTest::newRow("every numbered file busy") << "busy";
     }
 
-    void unusableFolderFallsBackToTheTemporaryFolder()
+    void unusableFolderFallsBackToThePrivateFolder()
     {
         QFETCH(QString, how);
         const QString folder = decl().DataPath.chopped(1);
@@ -109,14 +185,17 @@ private slots:
                 QVERIFY(QDir().mkdir(dataFile(n)));
         }
 
+        // Hand-offs there rewrite one file rather than piling up.
+        SaveFileUrlm(QStringLiteral("http://first.example/"));
         SaveFileUrlm(QStringLiteral("http://mirelka.example/site/"));
 
-        QCOMPARE(m_opener.opened.size(), 1);
-        const QString opened = m_opener.opened.first();
-        QCOMPARE(QFileInfo(opened).absolutePath(), QFileInfo(m_temp).absoluteFilePath());
-        QVERIFY(opened.endsWith(QLatin1String(".html")));
-        QCOMPARE(readAll(opened),
+        const QString zero = privateFolder() + QStringLiteral("/0.html");
+        QCOMPARE(m_opener.opened, (QStringList{zero, zero}));
+        QCOMPARE(readAll(zero),
                  (PageStart + QStringLiteral("http://mirelka.example/site/") + PageEnd).toLatin1() + "\r\n");
+        QCOMPARE(QDir(privateFolder()).entryList(QDir::Files), QStringList{QStringLiteral("0.html")});
+        QCOMPARE(modeOf(privateFolder()), 0700);
+        QCOMPARE(modeOf(zero), 0600);
         // The numbering stopped at its bound.
         QVERIFY(!QFileInfo::exists(dataFile(RedirectFileTries)));
     }
@@ -124,7 +203,10 @@ private slots:
     void nowhereToWriteHandsNothingOff()
     {
         QVERIFY(QDir(decl().DataPath).removeRecursively());
-        qputenv("TMPDIR", QFile::encodeName(m_temp + QStringLiteral("/no/such/folder")));
+        // A file stands where the private folder's parent would be made.
+        QFile blocker(m_temp + QStringLiteral("/blocker"));
+        QVERIFY(blocker.open(QIODevice::WriteOnly));
+        qputenv("XDG_CACHE_HOME", QFile::encodeName(blocker.fileName() + QStringLiteral("/cache")));
         SaveFileUrlm(QStringLiteral("abc"));
         QVERIFY2(m_opener.opened.isEmpty(), qPrintable(m_opener.opened.join(",")));
     }

@@ -7,6 +7,7 @@
 #include "pageview/ProkrutkaM.h"
 
 #include <QScrollBar>
+#include <QWheelEvent>
 #include <QtTest>
 
 using namespace TestSupport;
@@ -81,6 +82,39 @@ private slots:
         key(qtKey);
         QCOMPARE(bar().value(), expected);
         QCOMPARE(canvas().y(), -expected);
+    }
+
+    void wheel_data()
+    {
+        QTest::addColumn<bool>("overTheBar");
+        QTest::addColumn<QList<int>>("deltas");
+        QTest::addColumn<int>("expected");
+        // A notch is 120; it scrolls three lines of 21 pixels.
+        QTest::newRow("a notch down over the page") << false << QList<int>{-120} << 63;
+        QTest::newRow("a notch down over the bar") << true << QList<int>{-120} << 63;
+        QTest::newRow("two notches down, one up") << false << QList<int>{-120, -120, 120} << 63;
+        QTest::newRow("half notches add up") << false << QList<int>{-60, -60, -60} << 94;
+        QTest::newRow("near the end stops at the maximum") << false << QList<int>{-120, -120, -120, -120} << 200;
+        QTest::newRow("up at the top stays") << true << QList<int>{120} << 0;
+    }
+
+    void wheel()
+    {
+        QFETCH(bool, overTheBar);
+        QFETCH(QList<int>, deltas);
+        QFETCH(int, expected);
+        canvas500InView300();
+        QWidget *target = overTheBar ? static_cast<QWidget *>(&bar()) : &canvas();
+        for (int delta : deltas) {
+            QWheelEvent turn(QPointF(5, 5), target->mapToGlobal(QPointF(5, 5)), QPoint(), QPoint(0, delta),
+                             Qt::NoButton, Qt::NoModifier, Qt::NoScrollPhase, false);
+            QCoreApplication::sendEvent(target, &turn);
+        }
+        QCOMPARE(bar().value(), expected);
+        QCOMPARE(canvas().y(), -expected);
+        // The bar's own arrows and track keep their steps.
+        QCOMPARE(bar().singleStep(), 96);
+        QCOMPARE(bar().pageStep(), 300);
     }
 
     void pageStepsDifferUpAndDown()

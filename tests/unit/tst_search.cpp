@@ -130,6 +130,7 @@ private slots:
             ++d.PanelCount;
             d.PanelClosed.append(0);
             d.PanelLink.append(0);
+            return d.PanelCount;
         };
         m_box = SeenBox{};
         m_boxWatcher = new QTimer(this);
@@ -354,6 +355,15 @@ private slots:
         QTest::keyClick(w->List1, Qt::Key_Return);
         QVERIFY(m_tabs.isEmpty());
         QVERIFY(w->isVisible());
+        QCOMPARE(frmFound::existing(), w);
+
+        // A hit selected, then double-clicked with the right or middle button:
+        // only the left button's double click opens it.
+        selectLine(w, 2);
+        const QRect r = w->List1->visualRect(w->List1->model()->index(2, 0));
+        QTest::mouseDClick(w->List1->viewport(), Qt::RightButton, {}, r.center());
+        QTest::mouseDClick(w->List1->viewport(), Qt::MiddleButton, {}, r.center());
+        QVERIFY(m_tabs.isEmpty());
         QCOMPARE(frmFound::existing(), w);
     }
 

@@ -349,6 +349,29 @@ private slots:
         QCOMPARE(d.HelpPanel, 0);
         QCOMPARE(d.ActivePanel, 0);
         CHECK_INVARIANTS();
+
+        // Help pressed while the active help tab closes: a new help tab opens
+        // (the closed one is 4, the new one 5).
+        MenuHelp_Click();
+        QCOMPARE(d.HelpPanel, 4);
+        QMetaObject::invokeMethod(forma().client, [] { MenuHelp_Click(); }, Qt::QueuedConnection);
+        MenuClose_Click();
+        QCOMPARE(d.PanelCount, 5);
+        QCOMPARE(d.HelpPanel, 5);
+        QCOMPARE(d.ActivePanel, 5);
+        QCOMPARE(tab(5)->caption(), QStringLiteral("Справка"));
+        CHECK_INVARIANTS();
+
+        // A tab opened while another is being activated: each call returns
+        // its own tab, 6 and 7, though PanelCount is 7 when the first returns.
+        int inner = 0;
+        QMetaObject::invokeMethod(
+            forma().client, [&inner] { inner = NewPanelM(QStringLiteral("Два"), QStringLiteral("http://127.0.0.1:9/2")); },
+            Qt::QueuedConnection);
+        QCOMPARE(NewPanelM(QStringLiteral("Один"), QStringLiteral("http://127.0.0.1:9/1")), 6);
+        QCOMPARE(inner, 7);
+        QCOMPARE(d.PanelCount, 7);
+        QCOMPARE(tab(6)->caption(), QStringLiteral("Один"));
     }
 
     // The strip as it is drawn: active tab light, the others darker.
