@@ -7,6 +7,7 @@
 
 #include "pageview/VyborLinksM.h"
 #include "tabs/TabManager.h"
+#include "web/usrReklamaX.h"
 
 #include <QtTest>
 
@@ -39,6 +40,14 @@ private slots:
     void helpTabShowsTheHelpPage()
     {
         EngineProgram::start(m_dir.path() + QStringLiteral("/Data/"), m_server.base());
+        // The engine comes up after the first page without taking the
+        // keyboard from the page.
+        auto &f = frmForma::instance();
+        QVERIFY(QTest::qWaitForWindowActive(&f));
+        QTRY_VERIFY_WITH_TIMEOUT(EngineProgram::viewOf(f.usrReklamaX1->WebBrowser1), EngineProgram::EngineTimeout);
+        QTRY_VERIFY_WITH_TIMEOUT(EngineProgram::viewOf(f.usrReklamaX1->WebBrowser1)->focusProxy(),
+                                 EngineProgram::EngineTimeout);
+        QCOMPARE(QApplication::focusWidget(), f.picText);
         MenuHelp_Click();
         const int help = decl().HelpPanel;
         QVERIFY(help > 0);

@@ -80,6 +80,17 @@ if [ "${1:-}" = "--inside-x" ]; then
     else
         echo "FAIL: the window has no icon"; exit 1
     fi
+    # A quiet start: the engine's graphics report comes once its first page
+    # process runs, and must not reach the terminal.
+    for _ in $(seq 100); do
+        pgrep -x QtWebEngineProc >/dev/null && break
+        sleep 0.2
+    done
+    sleep 2
+    if grep -q 'qt.webenginecontext' "$shots/program.log"; then
+        echo "FAIL: the program reports the engine's set-up on start:"; sed 's/^/    /' "$shots/program.log"; exit 1
+    fi
+    echo "ok:   a quiet start ($(wc -l <"$shots/program.log") lines on stderr, no engine report)"
     exit 0
 fi
 
@@ -102,15 +113,35 @@ field() { dpkg-deb -f "$deb" "$1"; }
 [ "$(field Package)" = mirelka ] && [ "$(field Version)" = "$version" ] && [ "$(field Architecture)" = amd64 ] &&
     pass "package mirelka $version amd64" || fail "package name, version or architecture"
 depends=$(field Depends)
-for dep in fonts-liberation2 libqt6webenginecore6-bin libqt6core6 libqt6widgets6 libc6; do
+for dep in fonts-liberation2 fonts-dejavu-core libqt6webenginecore6-bin libqt6core6 libqt6widgets6 libc6; do
     [[ ", $depends," == *", $dep"[\ ,]* ]] || fail "Depends lacks $dep: $depends"
 done
+names=$(echo "$depends" | tr ',' '\n' | sed 's/^ *//; s/[ (].*//' | sort)
+[ -z "$(echo "$names" | uniq -d)" ] || fail "Depends names a package twice: $(echo "$names" | uniq -d | tr '\n' ' ')"
 pass "Depends: $depends"
+
+# The menu is drawn in the sans-serif face: fontconfig must resolve it to a
+# proportional face that a package the program depends on provides.
+sans_file=$(fc-match -f '%{file}' sans-serif)
+sans_spacing=$(fc-match -f '%{spacing}' sans-serif)
+sans_owner=$(dpkg -S "$sans_file" 2>/dev/null | cut -d: -f1)
+if [ -n "$sans_owner" ] && [[ ", $depends," == *", $sans_owner"[\ ,]* ]] && [ "${sans_spacing:-0}" = 0 ]; then
+    pass "menu face: $(fc-match sans-serif) from $sans_owner"
+else
+    fail "menu face: sans-serif is $sans_file (spacing '${sans_spacing}', package '${sans_owner}'), not a proportional face the package depends on"
+fi
 
 # --- Layout. ---------------------------------------------------------------------
 expect_file() { [ -f "$root/$1" ] && [ ! -L "$root/$1" ] || fail "missing file /$1"; }
 expect_file opt/mirelka/mirelka
 expect_file opt/mirelka/mirelka-catalogue
+# The web engine comes as a module beside the program, loaded once the first
+# page is on the screen: the executable itself does not link it.
+expect_file opt/mirelka/mirelka-engine.so
+readelf -d "$root/opt/mirelka/mirelka" | grep -q 'NEEDED.*libQt6WebEngine' &&
+    fail "/opt/mirelka/mirelka links the web engine: $(readelf -d "$root/opt/mirelka/mirelka" | grep -o 'libQt6WebEngine[^]]*' | tr '\n' ' ')"
+readelf -d "$root/opt/mirelka/mirelka-engine.so" | grep -q 'NEEDED.*libQt6WebEngineWidgets' ||
+    fail "/opt/mirelka/mirelka-engine.so does not link the web engine"
 [ -x "$root/opt/mirelka/mirelka" ] || fail "/opt/mirelka/mirelka is not executable"
 expect_file "opt/mirelka/Справка.htm"
 for n in $(seq 1 40); do expect_file "opt/mirelka/Data/$n.dat"; done
