@@ -4,6 +4,9 @@
 #include "app/WebBrowser.h"
 #include "mainwindow/frmForma.h"
 #include "tabs/usrPanel.h"
+#include "web/SaveFileUrlm.h"
+
+#include <QTimer>
 
 bool isLivePanel(int index)
 {
@@ -41,6 +44,15 @@ void NewPanelM(const QString &title, const QString &url)
         web->setGeometry(web0->geometry());
     f.WebRazdel.insert(n, web);
     web->setSilent(true);
+    // A link that asks for a window of its own opens in the default browser
+    // when the user followed it; the page itself never gets a window.
+    QObject::connect(web, &WebBrowser::newWindow2, web, [web](WebBrowser::NewWindowRequest *request) {
+        request->cancel = true;
+        const QString scheme = request->url.scheme();
+        if (request->userInitiated && (scheme == QLatin1String("http") || scheme == QLatin1String("https")))
+            // The hand-off lets events run: not inside the engine's callback.
+            QTimer::singleShot(0, web, [url = QString::fromLatin1(request->url.toEncoded())] { SaveFileUrlm(url); });
+    });
     // Loading goes on in the background; nothing waits for the page.
     web->navigate(url);
 
