@@ -9,10 +9,11 @@
 namespace {
 QPointer<QWebEngineProfile> g_profile;
 bool g_made = false;
-}
 
-const char *const BrowserProfile::EngineLanguage = "ru";
-const char *const BrowserProfile::AcceptLanguage = "ru-RU,ru;q=0.9,en;q=0.5";
+// The language of the engine's own pages, and what sites are asked for.
+constexpr const char *EngineLanguage = "ru";
+constexpr const char *AcceptLanguage = "ru-RU,ru;q=0.9,en;q=0.5";
+}
 
 QWebEngineProfile *BrowserProfile::shared()
 {

@@ -13,10 +13,6 @@ public:
     // Whether shared() has made the profile yet.
     static bool exists();
 
-    // The language of the engine's own pages, and what sites are asked for.
-    static const char *const EngineLanguage;
-    static const char *const AcceptLanguage;
-
 private:
     static QWebEngineProfile *create();
 };

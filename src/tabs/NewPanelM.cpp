@@ -49,9 +49,11 @@ void NewPanelM(const QString &title, const QString &url)
     QObject::connect(web, &WebBrowser::newWindow2, web, [web](WebBrowser::NewWindowRequest *request) {
         request->cancel = true;
         const QString scheme = request->url.scheme();
-        if (request->userInitiated && (scheme == QLatin1String("http") || scheme == QLatin1String("https")))
-            // The hand-off lets events run: not inside the engine's callback.
-            QTimer::singleShot(0, web, [url = QString::fromLatin1(request->url.toEncoded())] { SaveFileUrlm(url); });
+        if (!request->userInitiated || (scheme != QLatin1String("http") && scheme != QLatin1String("https")))
+            return;
+        // The hand-off lets events run: not inside the engine's callback.
+        const QString address = QString::fromLatin1(request->url.toEncoded());
+        QTimer::singleShot(0, web, [address] { SaveFileUrlm(address); });
     });
     // Loading goes on in the background; nothing waits for the page.
     web->navigate(url);
