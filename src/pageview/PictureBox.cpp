@@ -229,7 +229,10 @@ void PictureBox::growImage(QSize size)
 void PictureBox::paintEvent(QPaintEvent *event)
 {
     QPainter p(this);
-    p.fillRect(event->rect(), m_back);
+    // The image grows with the box, so it covers what is painted: filling
+    // the background first would write every pixel twice.
+    if (!m_image.rect().contains(event->rect()))
+        p.fillRect(event->rect(), m_back);
     p.drawImage(event->rect().topLeft(), m_image, event->rect());
 }
 
