@@ -9,6 +9,10 @@
 namespace {
 QPointer<QWebEngineProfile> g_profile;
 bool g_made = false;
+
+// The language of the engine's own pages, and what sites are asked for.
+constexpr const char *EngineLanguage = "ru";
+constexpr const char *AcceptLanguage = "ru-RU,ru;q=0.9,en;q=0.5";
 }
 
 QWebEngineProfile *BrowserProfile::shared()
@@ -38,6 +42,13 @@ bool BrowserProfile::exists()
 
 QWebEngineProfile *BrowserProfile::create()
 {
+    // The engine speaks the program's language: its own pages (a page that
+    // cannot be reached, a proxy that does not answer) in Russian. It takes
+    // the language when it starts, which is with the first profile.
+    QByteArray flags = qgetenv("QTWEBENGINE_CHROMIUM_FLAGS");
+    if (!flags.contains("--lang="))
+        qputenv("QTWEBENGINE_CHROMIUM_FLAGS", flags + " --lang=" + EngineLanguage);
+
     // No storage name: an off-the-record profile. It belongs to the
     // application, so it outlives every page; the browsers drop their pages
     // when the event loop ends (aboutToQuit), and the profile goes after them
@@ -46,6 +57,8 @@ QWebEngineProfile *BrowserProfile::create()
     profile->setHttpCacheType(QWebEngineProfile::MemoryHttpCache);
     profile->setPersistentCookiesPolicy(QWebEngineProfile::NoPersistentCookies);
     profile->setSpellCheckEnabled(false);
+    // Sites are asked for Russian first.
+    profile->setHttpAcceptLanguage(QString::fromLatin1(AcceptLanguage));
     QObject::connect(qApp, &QCoreApplication::aboutToQuit, profile, [profile] { profile->deleteLater(); });
 
     // The program saves nothing a page offers.

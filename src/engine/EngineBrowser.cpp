@@ -17,8 +17,9 @@ const QString AboutPrefix = QStringLiteral("about:");
 
 // How long after a click or Enter the engine's report of a followed link
 // still counts as the user's: the click reaches the page's process first and
-// the navigation comes back from there.
-constexpr qint64 UserNavigationWindowMs = 1500;
+// the navigation comes back from there, which on a busy machine takes a
+// while. The action is used up by the first report anyway.
+constexpr qint64 UserNavigationWindowMs = 3000;
 
 // A page whose renderer ends again this soon after it was loaded again is
 // left as it is, so a page that kills its renderer cannot loop.

@@ -75,8 +75,12 @@ const PictureBox::Glyph &PictureBox::glyph(char16_t c) const
     if (g.advance < 0) {
         const QString alone(1, QChar(c));
         g.advance = m_metrics.horizontalAdvance(alone);
+        // Controls, invisible format characters and combining marks are
+        // left to the text engine, which places them by rules of its own.
+        const QChar ch(c);
+        const bool plain = ch.isPrint() && !ch.isMark();
         const QList<quint32> indexes = m_glyphs->raw.glyphIndexesForString(alone);
-        g.index = indexes.size() == 1 ? indexes.front() : 0;
+        g.index = plain && indexes.size() == 1 ? indexes.front() : 0;
     }
     return g;
 }
@@ -225,7 +229,10 @@ void PictureBox::growImage(QSize size)
 void PictureBox::paintEvent(QPaintEvent *event)
 {
     QPainter p(this);
-    p.fillRect(event->rect(), m_back);
+    // The image grows with the box, so it covers what is painted: filling
+    // the background first would write every pixel twice.
+    if (!m_image.rect().contains(event->rect()))
+        p.fillRect(event->rect(), m_back);
     p.drawImage(event->rect().topLeft(), m_image, event->rect());
 }
 

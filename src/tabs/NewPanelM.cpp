@@ -4,6 +4,9 @@
 #include "app/WebBrowser.h"
 #include "mainwindow/frmForma.h"
 #include "tabs/usrPanel.h"
+#include "web/SaveFileUrlm.h"
+
+#include <QTimer>
 
 bool isLivePanel(int index)
 {
@@ -41,6 +44,17 @@ int NewPanelM(const QString &title, const QString &url, int *madeIndex)
         web->setGeometry(web0->geometry());
     f.WebRazdel.insert(n, web);
     web->setSilent(true);
+    // A link that asks for a window of its own opens in the default browser
+    // when the user followed it; the page itself never gets a window.
+    QObject::connect(web, &WebBrowser::newWindow2, web, [web](WebBrowser::NewWindowRequest *request) {
+        request->cancel = true;
+        const QString scheme = request->url.scheme();
+        if (!request->userInitiated || (scheme != QLatin1String("http") && scheme != QLatin1String("https")))
+            return;
+        // The hand-off lets events run: not inside the engine's callback.
+        const QString address = QString::fromLatin1(request->url.toEncoded());
+        QTimer::singleShot(0, web, [address] { SaveFileUrlm(address); });
+    });
     // Loading goes on in the background; nothing waits for the page.
     web->navigate(url);
 

@@ -64,7 +64,8 @@ usrReklamaX::usrReklamaX(QWidget *parent, const QString &makerSite) : QWidget(pa
             [this](WebBrowser::NavigateRequest *request) { WebBrowser1_BeforeNavigate2(request); });
     connect(WebBrowser1, &WebBrowser::newWindow2, this,
             [this](WebBrowser::NewWindowRequest *request) { WebBrowser1_NewWindow2(request); });
-    connect(WebBrowser1, &WebBrowser::rendererEnded, this, [this](bool *reload) { WebBrowser1_RendererEnded(reload); });
+    connect(WebBrowser1, &WebBrowser::rendererEnded, this,
+            [this](bool *reload) { WebBrowser1_RendererEnded(reload); });
 
     resize(DesignSize);
     UserControl_Initialize();

@@ -215,13 +215,22 @@ private slots:
         QVERIFY(E2e::waitFor([&] { return program.windowSize().width() == frmForma::DesignSize.width(); }, 10000));
         const int menu = program.windowSize().height() - frmForma::DesignSize.height();
         const QString window = program.window();
+        const auto canvasOnScreen = [&](int w) {
+            return x.grab(QRect(program.clientToScreen(QPoint(2, 107), client.height()), QSize(w, pageHeight)));
+        };
         const auto resizeTo = [&](int w) {
             E2e::xdo({QStringLiteral("windowsize"), window, QString::number(w),
                       QString::number(client.height() + menu)});
-            return E2e::waitFor([&] { return program.windowSize().width() == w; }, 10000);
-        };
-        const auto canvasOnScreen = [&](int w) {
-            return x.grab(QRect(program.clientToScreen(QPoint(2, 107), client.height()), QSize(w, pageHeight)));
+            if (!E2e::waitFor([&] { return program.windowSize().width() == w; }, 10000))
+                return false;
+            // At the page's width, once the program has laid the window out
+            // anew, its scroll bar stands right of the page's edge.
+            return w != width || E2e::waitFor([&] {
+                const QImage bar = x.grab(QRect(
+                    program.clientToScreen(QPoint(2 + pageWidth + 8, 107 + pageHeight / 2), client.height()),
+                    QSize(1, 1)));
+                return !bar.isNull() && qGray(bar.pixel(0, 0)) < 250;
+            }, 10000);
         };
         const auto choose = [&](const LinkBox &b) {
             program.click(program.clientToScreen(QPoint(2 + (b.X1 + b.X2) / 2, 107 + (b.Y1 + b.Y2) / 2),

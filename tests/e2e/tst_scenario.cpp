@@ -255,36 +255,53 @@ private slots:
         keep(QStringLiteral("wm-02-end"));
         // The scroll bar's lower arrow, in the bottom right corner of the view.
         auto lowerArrow = [](QSize client) { return QRect(client.width() - 19, client.height() - 19, 17, 17); };
-        const QImage arrow = m_shot.copy(lowerArrow(Client));
 
-        // Minimised, made larger meanwhile, then restored.
+        // Minimised, made larger meanwhile (resized, then maximised), then
+        // restored: each time the view reaches the new bottom and right edges.
+        // The scroll bar stands at the new right edge down to the new bottom
+        // (its left edge, a grey line darker than the window's, all along the
+        // lower arrow: the arrow itself greys out once the page fits), and the
+        // bottom row of the view shows the page, nowhere the window's grey or
+        // an undrawn black.
         const QString id = program.window();
         const int menuBar = program.windowSize().height() - Client.height();
-        const QSize larger(1000, 700);
-        E2e::xdo({QStringLiteral("windowminimize"), id});
-        QVERIFY(E2e::waitFor([&] { return E2e::run(QStringLiteral("xwininfo"), {QStringLiteral("-id"), id}).contains(u"IsUnMapped"); }, 10000));
-        E2e::xdo({QStringLiteral("windowsize"), id, QString::number(larger.width()), QString::number(larger.height() + menuBar)});
-        E2e::settle(500);
-        E2e::run(QStringLiteral("wmctrl"), {QStringLiteral("-i"), QStringLiteral("-a"), id});
-        QVERIFY(E2e::waitFor([&] { return E2e::run(QStringLiteral("xwininfo"), {QStringLiteral("-id"), id}).contains(u"IsViewable"); }, 10000));
-        QCOMPARE(Program::geometryOf(id).size(), larger + QSize(0, menuBar));
-        // The view reaches the new bottom and right edges: the scroll bar's
-        // arrow stands in the new corner, and the bottom row of the view shows
-        // the page, nowhere the window's grey or an undrawn black.
-        auto laidOut = [&] {
-            m_shot = program.grabClient(larger.height());
-            if (!E2e::samePixels(m_shot.copy(lowerArrow(larger)), arrow))
-                return false;
-            for (int x = 2; x < larger.width() - 21; ++x) {
-                const QColor c = m_shot.pixel(x, larger.height() - 3);
+        auto xwininfo = [&id] { return E2e::run(QStringLiteral("xwininfo"), {QStringLiteral("-id"), id}); };
+        auto laidOut = [&](QSize client) {
+            m_shot = program.grabClient(client.height());
+            const QRect corner = lowerArrow(client);
+            for (int y = corner.top(); y <= corner.bottom(); ++y)
+                if (const int g = qGray(m_shot.pixel(corner.left(), y)); g < 150 || g > 215)
+                    return false;
+            for (int x = 2; x < client.width() - 21; ++x) {
+                const QColor c = m_shot.pixel(x, client.height() - 3);
                 if (c == QColor(224, 224, 224) || c == QColor(Qt::black))
                     return false;
             }
             return true;
         };
-        const bool restored = E2e::waitFor(laidOut, 10000);
-        keep(QStringLiteral("wm-03-restored"));
-        QVERIFY(restored);
+        const QSize larger(1000, 700);
+        const QStringList whileMinimised[] = {
+            {QStringLiteral("xdotool"), QStringLiteral("windowsize"), id, QString::number(larger.width()),
+             QString::number(larger.height() + menuBar)},
+            {QStringLiteral("wmctrl"), QStringLiteral("-i"), QStringLiteral("-r"), id, QStringLiteral("-b"),
+             QStringLiteral("add,maximized_vert,maximized_horz")}};
+        for (const QStringList &command : whileMinimised) {
+            E2e::xdo({QStringLiteral("windowminimize"), id});
+            QVERIFY(E2e::waitFor([&] { return xwininfo().contains(u"IsUnMapped"); }, 10000));
+            E2e::run(command.first(), command.mid(1));
+            E2e::settle(500);
+            E2e::run(QStringLiteral("wmctrl"), {QStringLiteral("-i"), QStringLiteral("-a"), id});
+            QVERIFY(E2e::waitFor([&] { return xwininfo().contains(u"IsViewable"); }, 10000));
+            const QSize window = Program::geometryOf(id).size();
+            const QSize client = window - QSize(0, menuBar);
+            if (command.first() == QLatin1String("xdotool"))
+                QCOMPARE(client, larger);
+            else
+                QVERIFY(window.width() > larger.width() && window.height() > larger.height());
+            const bool restored = E2e::waitFor([&] { return laidOut(client); }, 10000);
+            keep(QStringLiteral("wm-03-restored-") + command.first());
+            QVERIFY2(restored, qPrintable(command.join(u' ')));
+        }
 
         program.stop();
         m_program = nullptr;

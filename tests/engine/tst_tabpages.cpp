@@ -1,15 +1,32 @@
 // What the tabs show with the real engine: the help tab loads the help page
-// beside the program, and a cartoon tab loads its entry's page.
+// beside the program, a cartoon tab loads its entry's page, opens the links
+// that ask for a window of their own in the default browser, speaks Russian
+// and comes back when its page's process dies; so does the strip.
 
 #include "EngineProgram.h"
+#include "FileOpener.h"
 #include "LoopbackServer.h"
 #include "TestSupport.h"
 
+#include "engine/BrowserProfile.h"
 #include "pageview/VyborLinksM.h"
 #include "tabs/TabManager.h"
 #include "web/usrReklamaX.h"
 
+#include <QPushButton>
+#include <QSignalSpy>
+#include <QWebEnginePage>
 #include <QtTest>
+
+#include <csignal>
+
+using namespace EngineProgram;
+
+namespace {
+// The page of entry 2 of section 1, and that entry's link on the first page.
+const QString EntryPage = QStringLiteral("/mults/?id=1-2");
+constexpr int EntryLink = 40;
+} // namespace
 
 class TestTabPages : public QObject
 {
@@ -19,6 +36,25 @@ private:
     QTemporaryDir m_dir;
     LoopbackServer m_server;
     QString m_help;
+    FileOpener m_opener;
+
+    QString dataPath() const { return m_dir.path() + QStringLiteral("/Data/"); }
+
+    // Opens entry 2's tab and waits for its page.
+    WebBrowser *openEntryTab(const QString &title)
+    {
+        VyborLinksM(EntryLink);
+        WebBrowser *browser = frmForma::instance().WebRazdel.value(decl().PanelCount);
+        [&] { QTRY_COMPARE_WITH_TIMEOUT(titleOf(browser), title, EngineTimeout); }();
+        return browser;
+    }
+
+    static void killRenderer(WebBrowser *browser)
+    {
+        const qint64 pid = viewOf(browser)->page()->renderProcessPid();
+        QVERIFY(pid > 0);
+        QCOMPARE(::kill(pid_t(pid), SIGKILL), 0);
+    }
 
 private slots:
     void initTestCase()
@@ -28,7 +64,7 @@ private slots:
         m_help = QCoreApplication::applicationDirPath() + QStringLiteral("/Справка.htm");
         QFile::remove(m_help);
         QVERIFY(QFile::copy(qEnvironmentVariable("MIRELKA_BIN_DIR") + QStringLiteral("/Справка.htm"), m_help));
-        TestSupport::writeSection(m_dir.path() + QStringLiteral("/Data/"), 1, TestSupport::makeEntries(1, 3));
+        TestSupport::writeSection(dataPath(), 1, TestSupport::makeEntries(1, 3));
     }
 
     void cleanupTestCase()
@@ -37,9 +73,16 @@ private slots:
         QFile::remove(m_help);
     }
 
+    void init()
+    {
+        m_server.requests.clear();
+        m_server.requestHeads.clear();
+        m_opener.opened.clear();
+    }
+
     void helpTabShowsTheHelpPage()
     {
-        EngineProgram::start(m_dir.path() + QStringLiteral("/Data/"), m_server.base());
+        EngineProgram::start(dataPath(), m_server.base());
         // The engine comes up after the first page without taking the
         // keyboard from the page.
         auto &f = frmForma::instance();
@@ -58,15 +101,127 @@ private slots:
 
     void cartoonTabLoadsItsEntrysPage()
     {
-        m_server.setPage(QStringLiteral("/mults/?id=1-2"), "<html><head><title>Cartoon 1-2</title></head></html>");
-        EngineProgram::start(m_dir.path() + QStringLiteral("/Data/"), m_server.base());
-        VyborLinksM(40); // entry 2 of section 1
-        const int tab = decl().PanelCount;
-        QCOMPARE(decl().ActivePanel, tab);
-        WebBrowser *browser = frmForma::instance().WebRazdel.value(tab);
-        QTRY_COMPARE_WITH_TIMEOUT(EngineProgram::titleOf(browser), QStringLiteral("Cartoon 1-2"),
-                                  EngineProgram::EngineTimeout);
-        QCOMPARE(m_server.countOf(QStringLiteral("/mults/?id=1-2")), 1);
+        m_server.setPage(EntryPage, "<html><head><title>Cartoon 1-2</title></head></html>");
+        EngineProgram::start(dataPath(), m_server.base());
+        openEntryTab(QStringLiteral("Cartoon 1-2"));
+        QCOMPARE(decl().ActivePanel, decl().PanelCount);
+        const int at = m_server.requests.indexOf(EntryPage);
+        QCOMPARE(m_server.countOf(EntryPage), 1);
+        // Sites are asked for Russian first.
+        QVERIFY2(m_server.requestHeads.at(at).contains("\r\nAccept-Language: ru"), m_server.requestHeads.at(at));
+    }
+
+    void newWindowLinksOpenInTheDefaultBrowser_data()
+    {
+        QTest::addColumn<QByteArray>("body");
+        QTest::addColumn<QString>("handedOff");
+        const QByteArray cover = "style='position:fixed;left:0;top:0;width:100%;height:100%;display:block'";
+        QTest::newRow("target=_blank") << "<a href='/elsewhere?q=%D0%BA' target='_blank' " + cover + ">x</a>"
+                                       << "/elsewhere?q=%D0%BA";
+        QTest::newRow("window.open on a click")
+            << "<a href='#' onclick=\"window.open('https://127.0.0.1:1/opened'); return false\" " + cover + ">x</a>"
+            << "https://127.0.0.1:1/opened";
+        QTest::newRow("not a web address, on a click")
+            << "<a href='#' onclick=\"window.open('data:text/html,x'); return false\" " + cover + ">x</a>" << QString();
+        QTest::newRow("window.open by the page itself")
+            << "<a href='#' " + cover + ">x</a><script>window.open('/opened');</script>" << QString();
+    }
+
+    // A link that asks for a window of its own, followed by the user, opens
+    // in the default browser; the page gets no window, and what it asks for
+    // by itself, or for an address that is not the web's, opens nothing.
+    void newWindowLinksOpenInTheDefaultBrowser()
+    {
+        QFETCH(QByteArray, body);
+        QFETCH(QString, handedOff);
+        m_server.setPage(EntryPage, "<html><head><title>Links</title></head><body>" + body
+                                        + "<script>document.onclick = function () {"
+                                          " setTimeout(function () { document.title = 'clicked'; }, 500); };"
+                                          "</script></body></html>");
+        EngineProgram::start(dataPath(), m_server.base());
+        WebBrowser *browser = openEntryTab(QStringLiteral("Links"));
+        // The pointer goes onto the link until the page reports it, through
+        // the view's input widget of the moment.
+        QSignalSpy status(browser, &WebBrowser::statusTextChange);
+        QTRY_VERIFY_WITH_TIMEOUT(viewOf(browser)->focusProxy(), EngineTimeout);
+        QTRY_VERIFY_WITH_TIMEOUT((QTest::mouseMove(viewOf(browser)->focusProxy(), {99, 99}),
+                                  QTest::mouseMove(viewOf(browser)->focusProxy(), {100, 100}),
+                                  !status.isEmpty() && !status.last().value(0).toString().isEmpty()),
+                                 EngineTimeout);
+        QTest::mouseClick(viewOf(browser)->focusProxy(), Qt::LeftButton, {}, {100, 100});
+        QTRY_COMPARE_WITH_TIMEOUT(titleOf(browser), QStringLiteral("clicked"), EngineTimeout);
+        bool flushed = false;
+        QTimer::singleShot(0, this, [&flushed] { flushed = true; });
+        QTRY_VERIFY(flushed);
+
+        if (handedOff.isEmpty()) {
+            QCOMPARE(m_opener.opened, QStringList());
+        } else {
+            const QString address = handedOff.startsWith(QLatin1Char('/')) ? m_server.url(handedOff) : handedOff;
+            QCOMPARE(m_opener.opened.size(), 1);
+            QFile file(m_opener.opened.first());
+            QVERIFY(file.open(QIODevice::ReadOnly));
+            QVERIFY2(file.readAll().contains("url=" + address.toLatin1() + "'"), qPrintable(address));
+        }
+        QVERIFY(strayWindows().isEmpty());
+        QCOMPARE(m_server.countOf(QStringLiteral("/opened")), 0);
+        QCOMPARE(m_server.countOf(QStringLiteral("/elsewhere?q=%D0%BA")), 0);
+    }
+
+    // A tab whose page's process is killed loads its page again, once in a
+    // while at most; the strip shows its placeholder, and its button brings
+    // the advertisement back.
+    void aKilledRendererIsRecovered()
+    {
+        m_server.setPage(EntryPage, "<html><head><title>Cartoon 1-2</title></head></html>");
+        EngineProgram::start(dataPath(), m_server.base());
+        usrReklamaX *strip = frmForma::instance().usrReklamaX1;
+        const QString adPath = QStringLiteral("/reklama/") + strip->AdNumber + QStringLiteral(".html");
+        m_server.setPage(adPath, "<html><head><title>" + strip->TitleKey.toLatin1() + "</title></head></html>");
+        QTRY_VERIFY_WITH_TIMEOUT(strip->Picture1->isHidden(), EngineTimeout);
+        WebBrowser *tab = openEntryTab(QStringLiteral("Cartoon 1-2"));
+
+        QElapsedTimer sinceKill;
+        sinceKill.start();
+        killRenderer(tab);
+        QTRY_COMPARE_WITH_TIMEOUT(m_server.countOf(EntryPage), 2, EngineTimeout);
+        QTRY_COMPARE_WITH_TIMEOUT(titleOf(tab), QStringLiteral("Cartoon 1-2"), EngineTimeout);
+        QTRY_VERIFY_WITH_TIMEOUT(viewOf(tab)->page()->renderProcessPid() > 0, EngineTimeout);
+
+        // Killed again at once: the page stays as it is.
+        QSignalSpy ended(viewOf(tab)->page(), &QWebEnginePage::renderProcessTerminated);
+        killRenderer(tab);
+        QTRY_COMPARE_WITH_TIMEOUT(ended.count(), 1, EngineTimeout);
+        bool flushed = false;
+        QTimer::singleShot(0, this, [&flushed] { flushed = true; });
+        QTRY_VERIFY(flushed);
+        if (sinceKill.elapsed() < 4000)
+            QCOMPARE(m_server.countOf(EntryPage), 2);
+
+        killRenderer(strip->WebBrowser1);
+        QTRY_VERIFY_WITH_TIMEOUT(!strip->Picture1->isHidden(), EngineTimeout);
+        QCOMPARE(m_server.countOf(adPath), 1);
+        strip->kObnovit->click();
+        QTRY_VERIFY_WITH_TIMEOUT(strip->Picture1->isHidden(), EngineTimeout);
+        QCOMPARE(m_server.countOf(adPath), 2);
+    }
+
+    // The engine's own page for a site it cannot reach is in Russian.
+    void theEnginesOwnPagesAreRussian()
+    {
+        EngineProgram::start(dataPath(), QStringLiteral("http://mults.example"));
+        VyborLinksM(EntryLink);
+        WebBrowser *browser = frmForma::instance().WebRazdel.value(decl().PanelCount);
+        QTRY_VERIFY_WITH_TIMEOUT(viewOf(browser), EngineTimeout);
+        // The engine says there is no connection ("Нет подключения к Интернету").
+        // Answers still asked for come when the page goes: they must not
+        // write into this function's frame by then.
+        auto text = std::make_shared<QString>();
+        QTRY_VERIFY_WITH_TIMEOUT((viewOf(browser)->page()->toPlainText([text](const QString &t) { *text = t; }),
+                                  text->contains(QLatin1String("ERR_"))),
+                                 EngineTimeout);
+        QVERIFY2(text->contains(QStringLiteral("подключения")), qPrintable(*text));
+        QVERIFY2(!text->contains(QLatin1String("internet"), Qt::CaseInsensitive), qPrintable(*text));
     }
 };
 
