@@ -14,11 +14,12 @@ MIRELKA_PACKAGES=(
 
 # What the tests add: a headless X server and a window manager, real input
 # and screenshots, the X libraries the screen checks link, the package
-# checks, and clang for the fuzz targets.
+# checks, clang for the fuzz targets, and strace for the benchmark of the
+# window's thread after the first page.
 MIRELKA_TEST_PACKAGES=(
     xvfb xauth xdotool imagemagick x11-utils openbox wmctrl libx11-dev libxfixes-dev
     lintian desktop-file-utils appstream librsvg2-bin
-    clang libclang-rt-14-dev
+    clang libclang-rt-14-dev strace
 )
 
 # Installs the packages above that are missing, and those given.
