@@ -67,7 +67,7 @@ private slots:
         QVERIFY(E2e::waitFor([&] { return E2e::samePixels(pageOnScreen(), page1); }, 10000));
 
         // The about box's link still reaches the default browser, through the
-        // temporary folder when the catalogue folder takes no file.
+        // user's private cache folder when the catalogue folder takes no file.
         const QRect about = program.openAbout(client.height());
         QVERIFY(!about.isEmpty());
         program.click(about.topLeft() + QPoint(160, 66));
