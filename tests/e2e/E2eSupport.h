@@ -85,6 +85,8 @@ public:
 
     QString openerDir() const { return m_opener.path(); }
     qint64 pid() const { return m_process.processId(); }
+    // What the program has written on stderr so far.
+    QByteArray errors() const { return m_errors; }
 
     // Runs the program as the user "nobody" (the test runs as root), for whom
     // the program's folder is read-only.
@@ -139,7 +141,13 @@ public:
         for (const QString &kv : extraEnv)
             env.insert(kv.section(QLatin1Char('='), 0, 0), kv.section(QLatin1Char('='), 1));
         m_process.setProcessEnvironment(env);
-        m_process.setProcessChannelMode(QProcess::ForwardedErrorChannel);
+        // What the program says on stderr is kept for the test and passed on.
+        m_process.setProcessChannelMode(QProcess::SeparateChannels);
+        QObject::connect(&m_process, &QProcess::readyReadStandardError, &server, [this] {
+            const QByteArray said = m_process.readAllStandardError();
+            m_errors += said;
+            fwrite(said.constData(), 1, size_t(said.size()), stderr);
+        });
         if (m_asNobody) {
             // The X server's key, readable by that user too.
             const QString key = m_opener.filePath(QStringLiteral("xauthority"));
@@ -311,6 +319,7 @@ private:
     QTemporaryDir m_opener;
     bool m_asNobody = false;
     QProcess m_process;
+    QByteArray m_errors;
     mutable QString m_window;
     QTemporaryDir m_shots;
 };

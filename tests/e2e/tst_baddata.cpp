@@ -1,5 +1,5 @@
-// A damaged or locked catalogue folder: the program starts, shows what it
-// can, and every command still works.
+// A damaged or locked catalogue folder, or no web engine module: the program
+// starts, shows what it can, and every command still works.
 
 #include "E2eSupport.h"
 #include "TestSupport.h"
@@ -22,6 +22,7 @@ private slots:
         QTest::newRow("catalogue folder missing") << QStringLiteral("missing");
         QTest::newRow("section file unreadable") << QStringLiteral("unreadable");
         QTest::newRow("catalogue folder read-only") << QStringLiteral("read-only");
+        QTest::newRow("web engine module missing") << QStringLiteral("no-engine");
     }
 
     void commandsStillWork()
@@ -40,13 +41,16 @@ private slots:
                 QSKIP("needs root to run the program as another user");
             program.runAsNobody();
         }
+        const bool noEngine = damage == QLatin1String("no-engine");
+        if (noEngine)
+            QVERIFY(QFile::remove(folder.path() + QStringLiteral("/mirelka-engine.so")));
 
         // What page 1 must show with this folder.
         TestSupport::startProgram(data);
         const QImage page1 = frmForma::instance().picText->image().copy(0, 0, decl().PageWidth, decl().PageHeight);
         const bool section1Empty = decl().MultCount[1] == 0;
         frmForma::destroyInstance();
-        QCOMPARE(section1Empty, damage != QLatin1String("read-only"));
+        QCOMPARE(section1Empty, damage != QLatin1String("read-only") && !noEngine);
 
         QVERIFY(program.start());
         auto pageOnScreen = [&] {
@@ -76,7 +80,7 @@ private slots:
         QFile redirect(handedOff);
         QVERIFY(redirect.open(QIODevice::ReadOnly));
         QVERIFY(redirect.readAll().contains("url=http://mirelka.example/site/'"));
-        if (damage == QLatin1String("unreadable"))
+        if (damage == QLatin1String("unreadable") || noEngine)
             QCOMPARE(handedOff, data + QStringLiteral("0.html"));
         else
             QVERIFY2(!handedOff.startsWith(folder.path()), qPrintable(handedOff));
@@ -112,6 +116,9 @@ private slots:
         // manager: it stays open to the end.
 
         QVERIFY(program.isRunning());
+        // Without the module the program says so, once.
+        const QByteArray notice = "web pages are not shown: the web engine module could not be loaded";
+        QCOMPARE(program.errors().count(notice), noEngine ? 1 : 0);
         program.stop();
     }
 };
