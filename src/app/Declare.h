@@ -1,31 +1,12 @@
 #pragma once
 
+#include "catalogue/MultEntry.h"
+
 #include <QList>
 #include <QPointer>
 #include <QString>
 
-#include "pageview/PictureBox.h"
-
-
-
-// The catalogue's fixed size: 40 sections of at most 100 entries each.
-inline constexpr int SectionCount = 40;
-inline constexpr int EntriesPerSection = 100;
-
-// One catalogue entry. Id is stored plain, after descrambling.
-struct MultEntry
-{
-    QString Id;
-    QString Title;
-    QString StudioYear;
-};
-
-// Lower-cased copies of the searchable fields, made once when a section loads.
-struct MultFolded
-{
-    QString Title;
-    QString StudioYear;
-};
+class PictureBox;
 
 // A link on the catalogue page: its box and its target ("list7", "mult12").
 struct LinkBox
@@ -52,7 +33,7 @@ class Declare
 public:
     static Declare &instance();
 
-    // Back to the state before start-up: zeros, empty strings, empty arrays.
+    // Back to the state before start-up: every field as declared below.
     void reset();
 
     QString DataPath;

@@ -18,9 +18,7 @@
 
 #include <QtTest>
 
-namespace {
-constexpr int EngineTimeout = 30000;
-}
+using EngineProgram::EngineTimeout;
 
 
 class TestReklamaEngine : public QObject
@@ -57,15 +55,7 @@ private:
     }
 
     // The address handed to the default browser, read back from the page it opened.
-    QString handedOff(int i) const
-    {
-        QFile file(m_opener.opened.value(i));
-        if (!file.open(QIODevice::ReadOnly))
-            return {};
-        const QByteArray page = file.readAll();
-        const qsizetype start = page.indexOf("url=") + 4;
-        return QString::fromLatin1(page.mid(start, page.indexOf("'>", start) - start));
-    }
+    QString handedOff(int i) const { return m_opener.handedOff(i); }
 
     QList<QWidget *> shownWindows() const
     {
@@ -280,17 +270,6 @@ private slots:
     }
 };
 
-int main(int argc, char **argv)
-{
-    // Whatever the engine would fetch from any host but the loopback server
-    // goes to a closed local port instead of the network.
-    QByteArray flags = qgetenv("QTWEBENGINE_CHROMIUM_FLAGS");
-    flags += " --proxy-server=http://127.0.0.1:9";
-    qputenv("QTWEBENGINE_CHROMIUM_FLAGS", flags);
-    QCoreApplication::setAttribute(Qt::AA_ShareOpenGLContexts);
-    QApplication app(argc, argv);
-    TestReklamaEngine test;
-    return QTest::qExec(&test, argc, argv);
-}
+ENGINE_TEST_MAIN(TestReklamaEngine)
 
 #include "tst_reklama_engine.moc"
