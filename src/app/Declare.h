@@ -73,6 +73,22 @@ public:
     int MaxRight = 0;
 
     QPointer<PictureBox> PageCanvas;
+
+    // The guards of the yields: a page drawing under way and the section
+    // asked for meanwhile, and a link choice under way.
+    bool PageDrawing = false;
+    int PendingSection = 0;
+    bool ChoosingLink = false;
+    // What the wheel has turned and the page has not yet scrolled, in the
+    // page's pixels times eighths of a degree.
+    int WheelRest = 0;
+    // Set by an Enter key-down in the search window's text box or list, so
+    // that Enter acts on its release only when its key-down was seen there.
+    int EnterDown = 0;
+
+    // The web sites in use; empty for the ones the build was configured with.
+    QString CartoonSite;
+    QString MakerSite;
 };
 
 // Shorthand used throughout the program.

@@ -35,7 +35,12 @@ const QString ModuleFileName = QStringLiteral("mirelka-engine.so");
 class LateBrowser final : public WebBrowser
 {
 public:
-    explicit LateBrowser(QWidget *parent) : WebBrowser(parent) { waiting().append(this); }
+    LateBrowser(QWidget *parent, BrowserPurpose purpose) : WebBrowser(parent), m_purpose(purpose)
+    {
+        waiting().append(this);
+    }
+
+    BrowserPurpose purpose() const { return m_purpose; }
 
     void setSilent(bool silent) override
     {
@@ -90,6 +95,7 @@ protected:
     }
 
 private:
+    const BrowserPurpose m_purpose;
     QPointer<WebBrowser> m_inner;
     bool m_silent = false;
     QString m_address;
@@ -116,13 +122,13 @@ void prepareSharedOpenGL()
 
 } // namespace
 
-WebBrowser *createBrowser(QWidget *parent)
+WebBrowser *createBrowser(QWidget *parent, BrowserPurpose purpose)
 {
     if (const auto &factory = installedFactory())
         return factory(parent);
     if (g_engine)
-        return g_engine->createBrowser(parent);
-    return new LateBrowser(parent);
+        return g_engine->createBrowser(parent, purpose);
+    return new LateBrowser(parent, purpose);
 }
 
 void setBrowserFactory(BrowserFactory factory)
@@ -163,7 +169,7 @@ bool loadBrowserEngine()
     const auto late = std::exchange(LateBrowser::waiting(), {});
     for (const QPointer<LateBrowser> &browser : late) {
         if (browser)
-            browser->adopt(g_engine->createBrowser(browser));
+            browser->adopt(g_engine->createBrowser(browser, browser->purpose()));
     }
     return true;
 }

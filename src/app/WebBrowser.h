@@ -65,11 +65,15 @@ signals:
 
 using BrowserFactory = std::function<WebBrowser *(QWidget *parent)>;
 
+// What a browser is made for. The advertising strip's pages live in a web
+// profile of their own, apart from the tabs' and the catalogue's.
+enum class BrowserPurpose { Page, AdStrip };
+
 // Makes a browser with the installed factory (the engine-backed one unless a
 // test has installed another). Until the engine module is loaded, an
 // engine-backed browser is a stand-in that keeps what it is asked and hands
 // it to the engine's browser once the module is there.
-WebBrowser *createBrowser(QWidget *parent);
+WebBrowser *createBrowser(QWidget *parent, BrowserPurpose purpose = BrowserPurpose::Page);
 // Installs a factory; an empty one restores the engine-backed browser.
 void setBrowserFactory(BrowserFactory factory);
 

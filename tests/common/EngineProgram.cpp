@@ -28,9 +28,10 @@ void start(const QString &dataPath, const QString &site)
     findEngineBesideProgram();
     frmForma::destroyInstance();
     setBrowserFactory({});
+    // The sites are part of the shared state: set after its reset.
+    decl().reset();
     setCartoonSite(site);
     setMakerSite(site);
-    decl().reset();
     StartWith(dataPath);
 }
 

@@ -5,6 +5,7 @@
 #include "EngineProgram.h"
 #include "TestSupport.h"
 
+#include "engine/BrowserProfile.h"
 #include "web/usrReklamaX.h"
 
 #include <QApplication>
@@ -127,6 +128,8 @@ private slots:
         startAndWaitForTheAd();
         QCOMPARE(m_server->countOf(adPath()), 1);
         QCOMPARE(view()->title(), m_strip->TitleKey);
+        // The strip's page lives in the strip's own profile, not the tabs'.
+        QCOMPARE(view()->page()->profile(), BrowserProfile::strip());
     }
 
     void aPageWithAnotherTitleKeepsThePlaceholder()

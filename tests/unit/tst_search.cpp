@@ -119,7 +119,6 @@ private slots:
         QFile::remove(m_data + QStringLiteral("2.dat"));
         FakeBrowser::install();
         frmForma::instance().show();
-        frmFound::EnterDown = 0;
         m_tabs.clear();
         if (!m_realOpener)
             m_realOpener = frmFound::openTab();
