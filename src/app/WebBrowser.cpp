@@ -52,13 +52,10 @@ public:
 
     void navigate(const QString &address, int flags) override
     {
-        if (m_inner) {
+        if (m_inner)
             m_inner->navigate(address, flags);
-            return;
-        }
-        m_address = address;
-        m_flags = flags;
-        m_hasAddress = true;
+        else
+            m_pending.keep(address, flags);
     }
 
     void adopt(WebBrowser *inner)
@@ -72,11 +69,7 @@ public:
         connect(inner, &WebBrowser::beforeNavigate2, this, &WebBrowser::beforeNavigate2);
         connect(inner, &WebBrowser::newWindow2, this, &WebBrowser::newWindow2);
         connect(inner, &WebBrowser::rendererEnded, this, &WebBrowser::rendererEnded);
-        if (m_hasAddress) {
-            m_hasAddress = false;
-            inner->navigate(m_address, m_flags);
-            m_address.clear();
-        }
+        m_pending.runIn(inner);
         inner->show();
     }
 
@@ -98,9 +91,7 @@ private:
     const BrowserPurpose m_purpose;
     QPointer<WebBrowser> m_inner;
     bool m_silent = false;
-    QString m_address;
-    int m_flags = 0;
-    bool m_hasAddress = false;
+    PendingNavigation m_pending;
 };
 
 BrowserEngine *g_engine = nullptr;

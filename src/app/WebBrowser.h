@@ -4,6 +4,7 @@
 #include <QWidget>
 
 #include <functional>
+#include <utility>
 
 // The embedded web browser as the program uses it: silent mode, navigation
 // with flags, and four events. Visibility and placement are the widget's own
@@ -61,6 +62,38 @@ signals:
     // with it. The browser loads the page again (at most now and then) unless
     // a handler clears *reload.
     void rendererEnded(bool *reload);
+};
+
+// The last navigation asked of a browser that cannot carry it out yet (its
+// engine is not there or not started). Only the last one matters: it is the
+// page the browser would be showing by the time anyone can see it.
+class PendingNavigation
+{
+public:
+    void keep(const QString &address, int flags)
+    {
+        m_address = address;
+        m_flags = flags;
+        m_kept = true;
+    }
+    void drop()
+    {
+        m_kept = false;
+        m_address.clear();
+    }
+    // Carries out the kept navigation, if any, with `browser`, once.
+    void runIn(WebBrowser *browser)
+    {
+        if (m_kept) {
+            m_kept = false;
+            browser->navigate(std::exchange(m_address, QString()), m_flags);
+        }
+    }
+
+private:
+    QString m_address;
+    int m_flags = 0;
+    bool m_kept = false;
 };
 
 using BrowserFactory = std::function<WebBrowser *(QWidget *parent)>;
