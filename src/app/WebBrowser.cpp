@@ -56,6 +56,12 @@ public:
         m_hasAddress = true;
     }
 
+    void pageCommand(PageCommand command) override
+    {
+        if (m_inner)
+            m_inner->pageCommand(command);
+    }
+
     void adopt(WebBrowser *inner)
     {
         m_inner = inner;
@@ -67,6 +73,7 @@ public:
         connect(inner, &WebBrowser::beforeNavigate2, this, &WebBrowser::beforeNavigate2);
         connect(inner, &WebBrowser::newWindow2, this, &WebBrowser::newWindow2);
         connect(inner, &WebBrowser::rendererEnded, this, &WebBrowser::rendererEnded);
+        connect(inner, &WebBrowser::fullScreenRequested, this, &WebBrowser::fullScreenRequested);
         if (m_hasAddress) {
             m_hasAddress = false;
             inner->navigate(m_address, m_flags);
