@@ -171,6 +171,9 @@ void frmForma::createPageKeys()
             }
         });
     }
+    // The menu's keys work while a page fills the screen and the menu bar is
+    // hidden: they belong to the window too.
+    addActions({MenuFound, MenuClose, MenuHelp});
     // The engine does not leave full screen on Escape by itself.
     m_leaveFullScreen = new QAction(this);
     m_leaveFullScreen->setShortcut(QKeySequence(Qt::Key_Escape));
