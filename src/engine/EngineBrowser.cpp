@@ -38,7 +38,7 @@ constexpr std::array ZoomSteps{0.25, 0.33, 0.5, 0.67, 0.75, 0.8, 0.9, 1.0, 1.1, 
 // The loading line: its height, and how much of it shows before the engine
 // has reported any progress.
 constexpr int LoadingLineHeight = 3;
-constexpr int LoadingLineLeastPercent = 5;
+constexpr int LoadingLineLeastPercent = 10;
 
 // The engine reports a hovered link in its readable form (%D0%BA shown as
 // the letter); the address the link names is the encoded one.

@@ -305,8 +305,11 @@ private slots:
             QVERIFY(E2e::waitFor([&] { return seen(QStringLiteral("fs"), QStringLiteral("1")) && screenIs(qRgb(0xc0, 0, 0xc0)); }, 10000));
             keep(QStringLiteral("wm-04-full-screen"));
             program.key(QStringLiteral("Escape"));
-            QVERIFY(E2e::waitFor([&] { return seen(QStringLiteral("fs"), QStringLiteral("0")) && Program::geometryOf(id) == before; }, 10000));
-            client();
+            // The bands are back: the catalogue's tab, inactive, in the tab row.
+            QVERIFY(E2e::waitFor([&] {
+                return seen(QStringLiteral("fs"), QStringLiteral("0")) && Program::geometryOf(id) == before
+                    && QColor((m_shot = program.grabWindow()).pixel(200, menuBar + 80)) == QColor(192, 192, 192);
+            }, 10000));
             keep(maximised ? QStringLiteral("wm-06-left-maximised") : QStringLiteral("wm-05-left"));
             program.key(QStringLiteral("Home"));
             QVERIFY(E2e::waitFor([&] { return seen(QStringLiteral("y"), QStringLiteral("0")); }, 10000));
