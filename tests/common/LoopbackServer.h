@@ -98,15 +98,10 @@ private:
                 response += h.first + ": " + h.second + "\r\n";
             response += "Connection: close\r\n\r\n" + it->body;
         }
-        const int delay = it == m_pages.constEnd() ? 0 : it->delayMs;
-        auto send = [socket, response] {
+        QTimer::singleShot(it == m_pages.constEnd() ? 0 : it->delayMs, socket, [socket, response] {
             socket->write(response);
             socket->disconnectFromHost();
-        };
-        if (delay > 0)
-            QTimer::singleShot(delay, socket, send);
-        else
-            send();
+        });
     }
 
     QHash<QString, Page> m_pages;

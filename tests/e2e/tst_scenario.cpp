@@ -14,6 +14,8 @@
 #include <QUrlQuery>
 #include <QtTest>
 
+using namespace Qt::StringLiterals;
+
 namespace {
 // A cartoon's page with a player (the purple box fills the screen when
 // clicked; the yellow one asks for that a moment later) and a link to a slow
@@ -282,13 +284,11 @@ private slots:
             const QStringList reports = program.server.requests.filter(QStringLiteral("/report?"));
             return !reports.isEmpty() && QUrlQuery(QUrl(reports.last())).queryItemValue(what) == value;
         };
-        auto inPage = [&](QPoint p) {
-            return program.clientToScreen(p + QPoint(0, 105), program.windowSize().height() - menuBar);
-        };
-        auto screenIs = [&](QRgb colour) {
+        auto inPage = [&](QPoint p) { return program.clientToScreen(p + QPoint(0, 105), program.windowSize().height() - menuBar); };
+        // The whole screen is the player: its corners and its middle.
+        auto screenIs = [&](QRgb c) {
             m_shot = program.grabScreen();
-            return m_shot.size() == QSize(1280, 1024) && m_shot.pixel(5, 5) == colour && m_shot.pixel(1279, 1023) == colour
-                && m_shot.pixel(640, 512) == colour;
+            return m_shot.pixel(0, 0) == c && m_shot.pixel(1279, 1023) == c && m_shot.pixel(640, 512) == c;
         };
         program.key(QStringLiteral("Home"));
         program.click(at(QPoint((entry1.X1 + entry1.X2) / 2 + 2, (entry1.Y1 + entry1.Y2) / 2 + 107)));
@@ -333,28 +333,22 @@ private slots:
         keep(QStringLiteral("wm-07-loading"));
         const XScreen::Connection x;
         const QImage busy = x.cursor();
-        QVERIFY(E2e::waitFor([&] { return seen(QStringLiteral("h"), QStringLiteral("2")); }, 10000));
-        QVERIFY(E2e::waitFor([&] { return QColor(client().pixel(3, 106)) == QColor(0xc0, 0, 0xc0); }, 3000));
+        QVERIFY(E2e::waitFor([&] { return seen(u"h"_s, u"2"_s) && QColor(client().pixel(3, 106)) == QColor(0xc0, 0, 0xc0); }));
         QVERIFY(x.cursor() != busy);
 
-        // Back, forward, reload (twice), zoom in, back to 100 %, zoom out.
+        // Back, forward, reload twice (all but back ask for the slow page
+        // again), zoom in, 100 %, zoom out: what the page reports after each.
         const QString slow = QStringLiteral("http://mults.example/mults/?id=slow");
-        const QString slowId = QStringLiteral("slow");
-        const std::tuple<const char *, QString, QString> keys[] = {
-            {"alt+Left", QStringLiteral("at"), cartoon.section(u'=', 1)}, {"alt+Right", QStringLiteral("at"), slowId},
-            {"F5", QStringLiteral("w"), QStringLiteral("load")}, {"ctrl+r", QStringLiteral("w"), QStringLiteral("load")},
-            {"ctrl+plus", QStringLiteral("iw"), QString::number(qRound(Client.width() / 1.1))},
-            {"ctrl+0", QStringLiteral("iw"), QString::number(Client.width())},
-            {"ctrl+minus", QStringLiteral("iw"), QString::number(qRound(Client.width() / 0.9))}};
-        for (const auto &[key, what, value] : keys) {
+        const QStringList keys[] = {{u"alt+Left"_s, u"at"_s, cartoon.section(u'=', 1)}, {u"alt+Right"_s, u"at"_s, u"slow"_s},
+            {u"F5"_s, u"w"_s, u"load"_s}, {u"ctrl+r"_s, u"w"_s, u"load"_s}, {u"ctrl+plus"_s, u"iw"_s, QString::number(qRound(784 / 1.1))},
+            {u"ctrl+0"_s, u"iw"_s, u"784"_s}, {u"ctrl+minus"_s, u"iw"_s, QString::number(qRound(784 / 0.9))}, {u"ctrl+0"_s, u"iw"_s, u"784"_s}};
+        for (const QStringList &k : keys) {
             const qsizetype asked = program.server.requests.size();
-            const int slowAsked = program.server.countOf(slow);
-            program.key(QString::fromLatin1(key));
-            QVERIFY2(E2e::waitFor([&] { return program.server.requests.size() > asked && seen(what, value); }, 15000), key);
-            if (key[0] == 'F' || key[5] == 'r')
-                QCOMPARE(program.server.countOf(slow), slowAsked + 1);
+            const int reloads = program.server.countOf(slow) + (k[2] == u"load"_s || k[2] == u"slow"_s);
+            program.key(k[0]);
+            QVERIFY2(E2e::waitFor([&] { return program.server.requests.size() > asked && seen(k[1], k[2]); }, 15000), qPrintable(k[0]));
+            QCOMPARE(program.server.countOf(slow), reloads);
         }
-        program.key(QStringLiteral("ctrl+0"));
 
         // The menu on a link: its first item hands the link to the default
         // browser.
