@@ -2,7 +2,7 @@
 
 #include "app/BrowserEngine.h"
 
-#include <QCoreApplication>
+#include <QApplication>
 #include <QFileInfo>
 #include <QOpenGLContext>
 #include <QPluginLoader>
@@ -67,7 +67,10 @@ public:
         m_inner = inner;
         inner->setSilent(m_silent);
         inner->setGeometry(rect());
+        const bool hadFocus = QApplication::focusWidget() == this;
         setFocusProxy(inner);
+        if (hadFocus)
+            inner->setFocus();
         connect(inner, &WebBrowser::statusTextChange, this, &WebBrowser::statusTextChange);
         connect(inner, &WebBrowser::titleChange, this, &WebBrowser::titleChange);
         connect(inner, &WebBrowser::beforeNavigate2, this, &WebBrowser::beforeNavigate2);
