@@ -16,7 +16,9 @@
 #include <QWebEngineNewWindowRequest>
 #include <QWebEngineView>
 
+#include <algorithm>
 #include <array>
+#include <utility>
 
 namespace {
 const QString AboutPrefix = QStringLiteral("about:");
