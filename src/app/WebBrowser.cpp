@@ -2,7 +2,7 @@
 
 #include "app/BrowserEngine.h"
 
-#include <QCoreApplication>
+#include <QApplication>
 #include <QFileInfo>
 #include <QOpenGLContext>
 #include <QPluginLoader>
@@ -56,17 +56,27 @@ public:
         m_hasAddress = true;
     }
 
+    void pageCommand(PageCommand command) override
+    {
+        if (m_inner)
+            m_inner->pageCommand(command);
+    }
+
     void adopt(WebBrowser *inner)
     {
         m_inner = inner;
         inner->setSilent(m_silent);
         inner->setGeometry(rect());
+        const bool hadFocus = QApplication::focusWidget() == this;
         setFocusProxy(inner);
+        if (hadFocus)
+            inner->setFocus();
         connect(inner, &WebBrowser::statusTextChange, this, &WebBrowser::statusTextChange);
         connect(inner, &WebBrowser::titleChange, this, &WebBrowser::titleChange);
         connect(inner, &WebBrowser::beforeNavigate2, this, &WebBrowser::beforeNavigate2);
         connect(inner, &WebBrowser::newWindow2, this, &WebBrowser::newWindow2);
         connect(inner, &WebBrowser::rendererEnded, this, &WebBrowser::rendererEnded);
+        connect(inner, &WebBrowser::fullScreenRequested, this, &WebBrowser::fullScreenRequested);
         if (m_hasAddress) {
             m_hasAddress = false;
             inner->navigate(m_address, m_flags);
