@@ -2,7 +2,7 @@
 
 #include "app/BrowserEngine.h"
 
-#include <QCoreApplication>
+#include <QApplication>
 #include <QFileInfo>
 #include <QOpenGLContext>
 #include <QPluginLoader>
@@ -58,17 +58,27 @@ public:
             m_pending.keep(address, flags);
     }
 
+    void pageCommand(PageCommand command) override
+    {
+        if (m_inner)
+            m_inner->pageCommand(command);
+    }
+
     void adopt(WebBrowser *inner)
     {
         m_inner = inner;
         inner->setSilent(m_silent);
         inner->setGeometry(rect());
+        const bool hadFocus = QApplication::focusWidget() == this;
         setFocusProxy(inner);
+        if (hadFocus)
+            inner->setFocus();
         connect(inner, &WebBrowser::statusTextChange, this, &WebBrowser::statusTextChange);
         connect(inner, &WebBrowser::titleChange, this, &WebBrowser::titleChange);
         connect(inner, &WebBrowser::beforeNavigate2, this, &WebBrowser::beforeNavigate2);
         connect(inner, &WebBrowser::newWindow2, this, &WebBrowser::newWindow2);
         connect(inner, &WebBrowser::rendererEnded, this, &WebBrowser::rendererEnded);
+        connect(inner, &WebBrowser::fullScreenRequested, this, &WebBrowser::fullScreenRequested);
         m_pending.runIn(inner);
         inner->show();
     }

@@ -40,6 +40,9 @@ public:
         bool cancel = false;
     };
 
+    // What the user asks of the page shown, from the window's keys.
+    enum class PageCommand { Back, Forward, Reload, ZoomIn, ZoomOut, ZoomReset, LeaveFullScreen };
+
     explicit WebBrowser(QWidget *parent = nullptr) : QWidget(parent) { }
 
     // When silent, the browser shows no dialog boxes of its own.
@@ -49,6 +52,9 @@ public:
     // Starts loading and returns at once. The address is "about:" followed by
     // inline HTML, a local file path, or an http(s) address.
     virtual void navigate(const QString &address, int flags = 0) = 0;
+
+    // Carries out a command on the page shown; nothing when there is no page.
+    virtual void pageCommand(PageCommand command) { Q_UNUSED(command); }
 
 signals:
     // Among its texts: the address of the link under the pointer.
@@ -62,6 +68,10 @@ signals:
     // with it. The browser loads the page again (at most now and then) unless
     // a handler clears *reload.
     void rendererEnded(bool *reload);
+    // The page asks to fill the whole screen (on), or gives the screen back
+    // (off, also when its renderer ended). Unless a handler sets *accept,
+    // the page is refused and stays in its place.
+    void fullScreenRequested(bool on, bool *accept);
 };
 
 // The last navigation asked of a browser that cannot carry it out yet (its

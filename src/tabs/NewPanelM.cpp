@@ -55,6 +55,10 @@ int NewPanelM(const QString &title, const QString &url, int *madeIndex)
         const QString address = QString::fromLatin1(request->url.toEncoded());
         QTimer::singleShot(0, web, [address] { SaveFileUrlm(address); });
     });
+    // The player of the active tab's page may fill the screen.
+    QObject::connect(web, &WebBrowser::fullScreenRequested, web, [web](bool on, bool *accept) {
+        *accept = frmForma::instance().pageFullScreen(web, on);
+    });
     // Loading goes on in the background; nothing waits for the page.
     web->navigate(url);
 

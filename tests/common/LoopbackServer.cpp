@@ -1,6 +1,7 @@
 #include "LoopbackServer.h"
 
 #include <QHostAddress>
+#include <QTimer>
 
 #include <memory>
 
@@ -69,6 +70,8 @@ void LoopbackServer::respond(QTcpSocket *socket, const QString &target)
             response += "Cache-Control: no-store\r\n";
         response += "Connection: close\r\n\r\n" + it->body;
     }
-    socket->write(response);
-    socket->disconnectFromHost();
+    QTimer::singleShot(it == m_pages.constEnd() ? 0 : it->delayMs, socket, [socket, response] {
+        socket->write(response);
+        socket->disconnectFromHost();
+    });
 }

@@ -12,8 +12,8 @@
 #include <QStringList>
 #include <QTcpServer>
 #include <QTcpSocket>
+#include <QTimer>
 #include <QUrl>
-
 
 class LoopbackServer : public QTcpServer
 {
@@ -23,6 +23,8 @@ public:
         QByteArray body;
         QByteArray contentType = "text/html; charset=utf-8";
         QList<QPair<QByteArray, QByteArray>> headers;
+        // How long the answer is held back: a slow page.
+        int delayMs = 0;
     };
 
     explicit LoopbackServer(QObject *parent = nullptr);
