@@ -30,6 +30,7 @@
 #include "app/MainM.h"
 #include "app/WebBrowser.h"
 #include "mainwindow/frmForma.h"
+#include "pageview/PictureBox.h"
 #include "catalogue/OpenMultM.h"
 #include "tabs/TabManager.h"
 #include "tabs/usrPanel.h"
