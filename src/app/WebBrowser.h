@@ -49,9 +49,15 @@ public:
     // inline HTML, a local file path, or an http(s) address.
     virtual void navigate(const QString &address, int flags = 0) = 0;
 
+    // Loads the page shown again, after the browser reported it lost.
+    virtual void reloadPage() { }
+
 signals:
     // Among its texts: the address of the link under the pointer.
     void statusTextChange(const QString &text);
+    // The user pressed the left button, or Enter, in the page: what was
+    // under the pointer then is what the user chose.
+    void userPressed();
     void titleChange(const QString &title);
     // Before every navigation; setting request->cancel stops it.
     void beforeNavigate2(WebBrowser::NavigateRequest *request);
@@ -61,6 +67,10 @@ signals:
     // with it. The browser loads the page again (at most now and then) unless
     // a handler clears *reload.
     void rendererEnded(bool *reload);
+    // The browser is left without its page and will not bring it back by
+    // itself: its process ended again right after the page was loaded again
+    // (canRetry: reloadPage() may help), or there is no web engine at all.
+    void pageLost(bool canRetry);
 };
 
 using BrowserFactory = std::function<WebBrowser *(QWidget *parent)>;

@@ -23,6 +23,7 @@ public:
     void setSilent(bool silent) override;
     bool isSilent() const override;
     void navigate(const QString &address, int flags = 0) override;
+    void reloadPage() override;
 
     // The web view, or null while the browser has never been shown.
     QWebEngineView *view() const;
@@ -63,6 +64,8 @@ private:
     // often as it likes within a moment: one action of the user's stands for
     // one link followed, no more.
     QElapsedTimer m_userAction;
+    // The left button went down in the page and has not come up yet.
+    bool m_leftButtonDown = false;
     // When the page was last loaded again after its renderer ended.
     QElapsedTimer m_lastRecovery;
 

@@ -12,12 +12,17 @@
 
 #include <atomic>
 #include <chrono>
+#include <csignal>
 #include <fcntl.h>
+#include <sys/resource.h>
 #include <sys/stat.h>
 #include <thread>
 #include <unistd.h>
 
 namespace {
+// The user and group ids of nobody.
+constexpr uid_t NobodyId = 65534;
+
 const QString PageStart = QStringLiteral("<html><head><meta http-equiv='refresh' content='0; url=");
 const QString PageEnd = QStringLiteral("'><meta http-equiv='Content-Type' content='text/html; "
                                        "charset=windows-1251'><title>WWW</title></head><body></body></html>");
@@ -109,6 +114,7 @@ private slots:
         QTest::newRow("a link to nowhere") << "dangling";
         QTest::newRow("a second name of a file elsewhere") << "hardlink";
         QTest::newRow("a pipe nobody reads") << "fifo";
+        QTest::newRow("a file of another user's") << "foreign";
     }
 
     // Whatever stands at 0.html but a file of its own is never written
@@ -132,8 +138,20 @@ private slots:
                      0);
         else if (what == QLatin1String("hardlink"))
             QCOMPARE(::link(QFile::encodeName(elsewhere).constData(), zero.constData()), 0);
-        else
+        else if (what == QLatin1String("fifo"))
             QCOMPARE(::mkfifo(zero.constData(), 0600), 0);
+        else {
+            // Left from a run of another user's, who would read every
+            // address written into it.
+            if (::geteuid() != 0)
+                QSKIP("needs root to make a file of another user's");
+            QFile theirs(dataFile(0));
+            QVERIFY(theirs.open(QIODevice::WriteOnly));
+            theirs.write("theirs");
+            theirs.close();
+            QCOMPARE(::chown(zero.constData(), NobodyId, NobodyId), 0);
+            QCOMPARE(::chmod(zero.constData(), 0644), 0);
+        }
 
         // A program stuck opening the pipe is freed after a while by a
         // reader, and the test fails instead of hanging.
@@ -160,6 +178,10 @@ private slots:
         QCOMPARE(m_opener.opened, QStringList{dataFile(1)});
         QCOMPARE(readAll(elsewhere), QByteArray("keep"));
         QVERIFY(!QFileInfo::exists(m_temp + QStringLiteral("/made.txt")));
+        if (what == QLatin1String("foreign")) {
+            QCOMPARE(readAll(dataFile(0)), QByteArray("theirs"));
+            QCOMPARE(modeOf(dataFile(0)), 0644);
+        }
     }
 
     void unusableFolderFallsBackToThePrivateFolder_data()
@@ -200,15 +222,111 @@ private slots:
         QVERIFY(!QFileInfo::exists(dataFile(RedirectFileTries)));
     }
 
+    void nowhereToWriteHandsNothingOff_data()
+    {
+        QTest::addColumn<QString>("how");
+        QTest::newRow("no folder can be made") << "blocked";
+        QTest::newRow("the disk takes part of a page") << "full";
+    }
+
     void nowhereToWriteHandsNothingOff()
     {
-        QVERIFY(QDir(decl().DataPath).removeRecursively());
-        // A file stands where the private folder's parent would be made.
-        QFile blocker(m_temp + QStringLiteral("/blocker"));
-        QVERIFY(blocker.open(QIODevice::WriteOnly));
-        qputenv("XDG_CACHE_HOME", QFile::encodeName(blocker.fileName() + QStringLiteral("/cache")));
-        SaveFileUrlm(QStringLiteral("abc"));
+        QFETCH(QString, how);
+        rlimit limit = {};
+        QCOMPARE(::getrlimit(RLIMIT_FSIZE, &limit), 0);
+        if (how == QLatin1String("blocked")) {
+            QVERIFY(QDir(decl().DataPath).removeRecursively());
+            // A file stands where the private folder's parent would be made.
+            QFile blocker(m_temp + QStringLiteral("/blocker"));
+            QVERIFY(blocker.open(QIODevice::WriteOnly));
+            qputenv("XDG_CACHE_HOME", QFile::encodeName(blocker.fileName() + QStringLiteral("/cache")));
+        } else {
+            // Every file stops growing at 100 bytes, as on a full disk.
+            ::signal(SIGXFSZ, SIG_IGN);
+            rlimit small = limit;
+            small.rlim_cur = 100;
+            QCOMPARE(::setrlimit(RLIMIT_FSIZE, &small), 0);
+        }
+        SaveFileUrlm(QStringLiteral("http://x.example/a/page/that/does/not/fit/into/a/hundred/bytes/"));
+        QCOMPARE(::setrlimit(RLIMIT_FSIZE, &limit), 0);
         QVERIFY2(m_opener.opened.isEmpty(), qPrintable(m_opener.opened.join(",")));
+        // No cut-off page is left to mislead whoever opens it.
+        if (how == QLatin1String("full"))
+            QCOMPARE(readAll(dataFile(0)), QByteArray());
+    }
+
+    void privateFolderIsTheUsersOwn_data()
+    {
+        QTest::addColumn<QString>("how");
+        QTest::addColumn<bool>("handsOff");
+        QTest::newRow("the program's folder a link to a shared one") << "link" << false;
+        QTest::newRow("the program's folder made by another user") << "foreign" << false;
+        QTest::newRow("the redirect folder a link") << "redirect link" << false;
+        QTest::newRow("a relative cache location is not the cache") << "relative" << true;
+    }
+
+    // When the catalogue folder takes no page, the private folder is used only
+    // when every folder of it is the user's own and no link: else another
+    // user could read, or replace, what is handed off.
+    void privateFolderIsTheUsersOwn()
+    {
+        QFETCH(QString, how);
+        QFETCH(bool, handsOff);
+        QVERIFY(QDir(decl().DataPath).removeRecursively());
+        const QString shared = m_temp + QStringLiteral("/shared");
+        QVERIFY(QDir().mkpath(shared));
+        QCOMPARE(::chmod(QFile::encodeName(shared).constData(), 0777), 0);
+        const QString own = QStandardPaths::writableLocation(QStandardPaths::CacheLocation);
+        const QByteArray ownName = QFile::encodeName(own);
+        const QByteArray home = qgetenv("HOME");
+        QString expected;
+        if (how == QLatin1String("link")) {
+            QCOMPARE(::symlink(QFile::encodeName(shared).constData(), ownName.constData()), 0);
+        } else if (how == QLatin1String("foreign")) {
+            if (::geteuid() != 0)
+                QSKIP("needs root to make a folder of another user's");
+            QVERIFY(QDir().mkpath(own));
+            QCOMPARE(::chown(ownName.constData(), NobodyId, NobodyId), 0);
+            QCOMPARE(::chmod(ownName.constData(), 0777), 0);
+        } else if (how == QLatin1String("redirect link")) {
+            QVERIFY(QDir().mkpath(own));
+            QCOMPARE(::symlink(QFile::encodeName(shared).constData(), QFile::encodeName(privateFolder()).constData()),
+                     0);
+        } else {
+            // The desktop's rules ignore a relative cache location: the
+            // cache in the home folder is used.
+            qputenv("XDG_CACHE_HOME", "relative-cache");
+            QVERIFY(QDir().mkpath(m_temp + QStringLiteral("/home")));
+            qputenv("HOME", QFile::encodeName(m_temp + QStringLiteral("/home")));
+            expected = m_temp + QStringLiteral("/home/.cache/") + QCoreApplication::applicationName()
+                       + QStringLiteral("/redirect/0.html");
+        }
+        SaveFileUrlm(QStringLiteral("http://x.example/"));
+        qputenv("HOME", home);
+        if (handsOff) {
+            QCOMPARE(m_opener.opened, QStringList{expected});
+            QVERIFY(readAll(expected).contains("url=http://x.example/'"));
+            QVERIFY(!QFileInfo::exists(QStringLiteral("relative-cache")));
+        } else {
+            QVERIFY2(m_opener.opened.isEmpty(), qPrintable(m_opener.opened.join(",")));
+        }
+        QCOMPARE(QDir(shared).entryList(QDir::AllEntries | QDir::NoDotAndDotDot), QStringList());
+    }
+
+    // A double click asks twice: one page opens. Another address, or the
+    // same one a second later, opens again.
+    void sameAddressAtOnceIsHandedOffOnce()
+    {
+        QElapsedTimer clock;
+        clock.start();
+        SaveFileUrlm(QStringLiteral("http://x.example/a"));
+        SaveFileUrlm(QStringLiteral("http://x.example/a"));
+        QCOMPARE(m_opener.opened.size(), 1);
+        SaveFileUrlm(QStringLiteral("http://x.example/b"));
+        SaveFileUrlm(QStringLiteral("http://x.example/a"));
+        QCOMPARE(m_opener.opened.size(), 3);
+        QTRY_VERIFY((SaveFileUrlm(QStringLiteral("http://x.example/a")), m_opener.opened.size() == 4));
+        QVERIFY2(clock.elapsed() >= 1000, qPrintable(QString::number(clock.elapsed())));
     }
 
     void addressCannotAddMarkup_data()
@@ -217,10 +335,12 @@ private slots:
         QTest::addColumn<QString>("written");
 
         QTest::newRow("plain address") << "http://mirelka.example/site/?a=1&b=%20#top"
-                                       << "http://mirelka.example/site/?a=1&b=%20#top";
+                                       << "http://mirelka.example/site/?a=1&amp;b=%20#top";
+        // Unescaped, the browser would read "a=1<b".
+        QTest::newRow("character reference") << "http://x.example/q?a=1&lt;b" << "http://x.example/q?a=1&amp;lt;b";
         QTest::newRow("single quote") << "http://x.example/'><script>alert(1)</script>"
-                                      << "http://x.example/%27%3E%3Cscript%3Ealert(1)%3C/script%3E";
-        QTest::newRow("double quote") << "http://x.example/\"onload=\"x" << "http://x.example/%22onload=%22x";
+                                      << "http://x.example/&#39;&gt;&lt;script&gt;alert(1)&lt;/script&gt;";
+        QTest::newRow("double quote") << "http://x.example/\"onload=\"x" << "http://x.example/&quot;onload=&quot;x";
         QTest::newRow("whitespace and controls") << QStringLiteral("http://x.example/a b\tc\nd\re") + QChar(127)
                                                  << "http://x.example/a%20b%09c%0Ad%0De%7F";
         QTest::newRow("outside the code page") << QStringLiteral("http://x.example/猫")
