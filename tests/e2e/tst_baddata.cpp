@@ -1,5 +1,7 @@
 // A damaged or locked catalogue folder, or no web engine module: the program
-// starts, shows what it can, and every command still works.
+// starts, shows what it can, and every command still works. A section file
+// of gigabytes, a pipe or a device costs no more than a small file: its page
+// comes, the search ends.
 
 #include "E2eSupport.h"
 #include "TestSupport.h"
@@ -7,6 +9,7 @@
 #include "pageview/PictureBox.h"
 
 #include <QtTest>
+#include <sys/stat.h>
 #include <unistd.h>
 
 using E2e::Program;
@@ -23,6 +26,9 @@ private slots:
         QTest::newRow("section file unreadable") << QStringLiteral("unreadable");
         QTest::newRow("catalogue folder read-only") << QStringLiteral("read-only");
         QTest::newRow("web engine module missing") << QStringLiteral("no-engine");
+        QTest::newRow("section file of 2 GB, its entries first") << QStringLiteral("sparse");
+        QTest::newRow("section file a pipe nobody writes") << QStringLiteral("fifo");
+        QTest::newRow("section file a link to an endless device") << QStringLiteral("device");
     }
 
     void commandsStillWork()
@@ -44,13 +50,27 @@ private slots:
         const bool noEngine = damage == QLatin1String("no-engine");
         if (noEngine)
             QVERIFY(QFile::remove(folder.path() + QStringLiteral("/mirelka-engine.so")));
+        // A pipe or a device reads as a missing section file.
+        const QString section1 = data + QStringLiteral("1.dat");
+        const bool special = damage == QLatin1String("fifo") || damage == QLatin1String("device");
+        if (special)
+            QVERIFY(QFile::remove(section1));
 
         // What page 1 must show with this folder.
         TestSupport::startProgram(data);
         const QImage page1 = frmForma::instance().picText->image().copy(0, 0, decl().PageWidth, decl().PageHeight);
         const bool section1Empty = decl().MultCount[1] == 0;
         frmForma::destroyInstance();
-        QCOMPARE(section1Empty, damage != QLatin1String("read-only") && !noEngine);
+        const bool dataWritable = damage != QLatin1String("missing") && damage != QLatin1String("read-only");
+        QCOMPARE(section1Empty, damage != QLatin1String("read-only") && !noEngine && damage != QLatin1String("sparse"));
+
+        const qint64 twoGB = qint64(2) << 30;
+        if (damage == QLatin1String("sparse"))
+            QVERIFY(QFile::resize(section1, twoGB)); // zeros after the entries, taking no disk
+        else if (damage == QLatin1String("fifo"))
+            QCOMPARE(::mkfifo(QFile::encodeName(section1).constData(), 0644), 0);
+        else if (damage == QLatin1String("device"))
+            QVERIFY(QFile::link(QStringLiteral("/dev/zero"), section1));
 
         QVERIFY(program.start());
         auto pageOnScreen = [&] {
@@ -80,7 +100,7 @@ private slots:
         QFile redirect(handedOff);
         QVERIFY(redirect.open(QIODevice::ReadOnly));
         QVERIFY(redirect.readAll().contains("url=http://mirelka.example/site/'"));
-        if (damage == QLatin1String("unreadable") || noEngine)
+        if (dataWritable)
             QCOMPARE(handedOff, data + QStringLiteral("0.html"));
         else
             QVERIFY2(!handedOff.startsWith(folder.path()), qPrintable(handedOff));
@@ -116,6 +136,16 @@ private slots:
         // manager: it stays open to the end.
 
         QVERIFY(program.isRunning());
+        // The most the program ever held in memory: a section file is read
+        // no further than a section can reach, whatever its size.
+        QFile status(QStringLiteral("/proc/%1/status").arg(program.pid()));
+        QVERIFY(status.open(QIODevice::ReadOnly));
+        qint64 peakKiB = 0;
+        for (const QByteArray &line : status.readAll().split('\n')) {
+            if (line.startsWith("VmHWM:"))
+                peakKiB = line.mid(6).trimmed().split(' ').value(0).toLongLong();
+        }
+        QVERIFY2(peakKiB > 0 && peakKiB * 1024 < twoGB / 4, QByteArray::number(peakKiB).constData());
         // Without the module the program says so, once.
         const QByteArray notice = "web pages are not shown: the web engine module could not be loaded";
         QCOMPARE(program.errors().count(notice), noEngine ? 1 : 0);

@@ -261,7 +261,6 @@ private slots:
         QTest::addColumn<bool>("handsOff");
         QTest::newRow("the program's folder a link to a shared one") << "link" << false;
         QTest::newRow("the program's folder made by another user") << "foreign" << false;
-        QTest::newRow("the redirect folder a link") << "redirect link" << false;
         QTest::newRow("a relative cache location is not the cache") << "relative" << true;
     }
 
@@ -288,10 +287,6 @@ private slots:
             QVERIFY(QDir().mkpath(own));
             QCOMPARE(::chown(ownName.constData(), NobodyId, NobodyId), 0);
             QCOMPARE(::chmod(ownName.constData(), 0777), 0);
-        } else if (how == QLatin1String("redirect link")) {
-            QVERIFY(QDir().mkpath(own));
-            QCOMPARE(::symlink(QFile::encodeName(shared).constData(), QFile::encodeName(privateFolder()).constData()),
-                     0);
         } else {
             // The desktop's rules ignore a relative cache location: the
             // cache in the home folder is used.
