@@ -87,6 +87,21 @@ private slots:
         QVERIFY(E2e::waitFor([&] {
             return QColor(program.grabClient(client.height()).pixel(200, 80)) == QColor(192, 192, 192);
         }, 20000));
+        if (noEngine) {
+            // The help tab says in its own area why it shows no page: dark
+            // letters where the catalogue page was.
+            QImage area;
+            QVERIFY(E2e::waitFor([&] {
+                area = pageOnScreen();
+                return !E2e::samePixels(area, page1) && E2e::samePixels(area, pageOnScreen());
+            }, 10000));
+            int dark = 0;
+            for (int y = 0; y < area.height(); ++y)
+                for (int x = 0; x < area.width(); ++x)
+                    dark += qGray(area.pixel(x, y)) < 64 ? 1 : 0;
+            QVERIFY(dark > 0);
+            program.keep(program.grabClient(client.height()), QStringLiteral("baddata-no-engine-tab"));
+        }
         program.key(QStringLiteral("ctrl+F4"));
         QVERIFY(E2e::waitFor([&] { return E2e::samePixels(pageOnScreen(), page1); }, 10000));
 
