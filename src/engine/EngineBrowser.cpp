@@ -214,12 +214,23 @@ bool EngineBrowser::eventFilter(QObject *watched, QEvent *event)
         break;
     case QEvent::KeyPress: {
         // A held key repeats its press: one action of the user's however
-        // long the key stays down.
+        // long the key stays down. The X server repeats a held key as a
+        // release and a press at the same moment, which Qt marks as a
+        // repeat only when it sees both at once.
         const auto *key = static_cast<QKeyEvent *>(event);
-        if ((key->key() == Qt::Key_Return || key->key() == Qt::Key_Enter) && !key->isAutoRepeat()) {
+        const bool enter = key->key() == Qt::Key_Return || key->key() == Qt::Key_Enter;
+        const bool repeated =
+            key->isAutoRepeat() || (key->timestamp() != 0 && key->timestamp() == m_enterReleasedAt);
+        if (enter && !repeated) {
             emit userPressed();
             m_userAction.start();
         }
+        break;
+    }
+    case QEvent::KeyRelease: {
+        const auto *key = static_cast<QKeyEvent *>(event);
+        if (key->key() == Qt::Key_Return || key->key() == Qt::Key_Enter)
+            m_enterReleasedAt = key->timestamp();
         break;
     }
     default:

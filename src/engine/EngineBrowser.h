@@ -66,6 +66,8 @@ private:
     QElapsedTimer m_userAction;
     // The left button went down in the page and has not come up yet.
     bool m_leftButtonDown = false;
+    // When Enter last came up in the page, in the window system's time.
+    quint64 m_enterReleasedAt = 0;
     // When the page was last loaded again after its renderer ended.
     QElapsedTimer m_lastRecovery;
 
