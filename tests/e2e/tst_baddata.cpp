@@ -1,13 +1,13 @@
 // A damaged or locked catalogue folder, or no web engine module: the program
-// starts, shows what it can, and every command still works. A section file
-// of gigabytes, a pipe or a device costs no more than a small file: its page
-// comes, the search ends.
+// starts, shows what it can, and every command still works; a huge section
+// file, a pipe or a device costs no more than a small file.
 
 #include "E2eSupport.h"
 #include "TestSupport.h"
 
 #include "pageview/PictureBox.h"
 
+#include <QRegularExpression>
 #include <QtTest>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -52,8 +52,7 @@ private slots:
             QVERIFY(QFile::remove(folder.path() + QStringLiteral("/mirelka-engine.so")));
         // A pipe or a device reads as a missing section file.
         const QString section1 = data + QStringLiteral("1.dat");
-        const bool special = damage == QLatin1String("fifo") || damage == QLatin1String("device");
-        if (special)
+        if (damage == QLatin1String("fifo") || damage == QLatin1String("device"))
             QVERIFY(QFile::remove(section1));
 
         // What page 1 must show with this folder.
@@ -88,19 +87,15 @@ private slots:
             return QColor(program.grabClient(client.height()).pixel(200, 80)) == QColor(192, 192, 192);
         }, 20000));
         if (noEngine) {
-            // The help tab says in its own area why it shows no page: dark
-            // letters where the catalogue page was.
+            // The help tab says why it shows no page: words in its area.
             QImage area;
             QVERIFY(E2e::waitFor([&] {
                 area = pageOnScreen();
                 return !E2e::samePixels(area, page1) && E2e::samePixels(area, pageOnScreen());
             }, 10000));
-            int dark = 0;
-            for (int y = 0; y < area.height(); ++y)
-                for (int x = 0; x < area.width(); ++x)
-                    dark += qGray(area.pixel(x, y)) < 64 ? 1 : 0;
-            QVERIFY(dark > 0);
-            program.keep(program.grabClient(client.height()), QStringLiteral("baddata-no-engine-tab"));
+            QImage plain(area.size(), area.format());
+            plain.fill(area.pixel(0, 0));
+            QVERIFY(area != plain);
         }
         program.key(QStringLiteral("ctrl+F4"));
         QVERIFY(E2e::waitFor([&] { return E2e::samePixels(pageOnScreen(), page1); }, 10000));
@@ -151,16 +146,11 @@ private slots:
         // manager: it stays open to the end.
 
         QVERIFY(program.isRunning());
-        // The most the program ever held in memory: a section file is read
-        // no further than a section can reach, whatever its size.
+        // The most the program ever held: no section file is read past what a section can reach.
         QFile status(QStringLiteral("/proc/%1/status").arg(program.pid()));
         QVERIFY(status.open(QIODevice::ReadOnly));
-        qint64 peakKiB = 0;
-        for (const QByteArray &line : status.readAll().split('\n')) {
-            if (line.startsWith("VmHWM:"))
-                peakKiB = line.mid(6).trimmed().split(' ').value(0).toLongLong();
-        }
-        QVERIFY2(peakKiB > 0 && peakKiB * 1024 < twoGB / 4, QByteArray::number(peakKiB).constData());
+        const QString peak = QRegularExpression(QStringLiteral("VmHWM:\\s*(\\d+)")).match(status.readAll()).captured(1);
+        QVERIFY2(peak.toLongLong() > 0 && peak.toLongLong() * 1024 < twoGB / 4, qPrintable(peak));
         // Without the module the program says so, once.
         const QByteArray notice = "web pages are not shown: the web engine module could not be loaded";
         QCOMPARE(program.errors().count(notice), noEngine ? 1 : 0);

@@ -208,8 +208,7 @@ private slots:
         const QByteArray block = "style='display:block;width:543px;height:73px'";
         QTest::newRow("target=_blank") << "<a href='/popup/blank' target='_blank' " + block + ">ad</a>"
                                        << QByteArray() << true << true;
-        // The click was on /popup/link: the page's window elsewhere is not
-        // what the user chose.
+        // The click chose /popup/link, not the page's window.
         QTest::newRow("window.open on click")
             << "<a href='/popup/link' onclick=\"window.open('/popup/script');document.title='opened';return false\" "
                    + block + ">ad</a>"

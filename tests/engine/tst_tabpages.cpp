@@ -200,13 +200,11 @@ private slots:
             QCOMPARE(m_server.countOf(EntryPage), 2);
             // The tab says so in its own area; its button loads the page again.
             auto *notice = tab->findChild<TabNotice *>();
-            QVERIFY(notice && notice->isVisible());
-            QVERIFY(notice->geometry() == tab->rect());
+            QVERIFY(notice && notice->isVisible() && notice->geometry() == tab->rect());
             auto *again = notice->findChild<QPushButton *>();
             QVERIFY(again);
             QTest::mouseClick(again, Qt::LeftButton);
             QTRY_COMPARE_WITH_TIMEOUT(m_server.countOf(EntryPage), 3, EngineTimeout);
-            QTRY_COMPARE_WITH_TIMEOUT(titleOf(tab), QStringLiteral("Cartoon 1-2"), EngineTimeout);
             QTRY_VERIFY(!tab->findChild<TabNotice *>());
         }
 
