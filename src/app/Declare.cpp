@@ -36,4 +36,6 @@ void Declare::reset()
     HoverLink = 0;
     PenX = PenY = LineRight = MaxRight = 0;
     PageCanvas = nullptr;
+    HandOffUrl.clear();
+    HandOffTime.invalidate();
 }

@@ -35,7 +35,14 @@ const QString ModuleFileName = QStringLiteral("mirelka-engine.so");
 class LateBrowser final : public WebBrowser
 {
 public:
-    explicit LateBrowser(QWidget *parent) : WebBrowser(parent) { waiting().append(this); }
+    explicit LateBrowser(QWidget *parent) : WebBrowser(parent)
+    {
+        waiting().append(this);
+        // Made after the module failed to load: no page will ever come. Said
+        // once the maker has had a turn to listen.
+        if (engineMissing())
+            QTimer::singleShot(0, this, [this] { emit pageLost(false); });
+    }
 
     void setSilent(bool silent) override
     {
@@ -62,6 +69,12 @@ public:
             m_inner->pageCommand(command);
     }
 
+    void reloadPage() override
+    {
+        if (m_inner)
+            m_inner->reloadPage();
+    }
+
     void adopt(WebBrowser *inner)
     {
         m_inner = inner;
@@ -72,11 +85,13 @@ public:
         if (hadFocus)
             inner->setFocus();
         connect(inner, &WebBrowser::statusTextChange, this, &WebBrowser::statusTextChange);
+        connect(inner, &WebBrowser::userPressed, this, &WebBrowser::userPressed);
         connect(inner, &WebBrowser::titleChange, this, &WebBrowser::titleChange);
         connect(inner, &WebBrowser::beforeNavigate2, this, &WebBrowser::beforeNavigate2);
         connect(inner, &WebBrowser::newWindow2, this, &WebBrowser::newWindow2);
         connect(inner, &WebBrowser::rendererEnded, this, &WebBrowser::rendererEnded);
         connect(inner, &WebBrowser::fullScreenRequested, this, &WebBrowser::fullScreenRequested);
+        connect(inner, &WebBrowser::pageLost, this, &WebBrowser::pageLost);
         if (m_hasAddress) {
             m_hasAddress = false;
             inner->navigate(m_address, m_flags);
@@ -84,6 +99,8 @@ public:
         }
         inner->show();
     }
+
+    static bool engineMissing();
 
     static QList<QPointer<LateBrowser>> &waiting()
     {
@@ -109,6 +126,11 @@ private:
 
 BrowserEngine *g_engine = nullptr;
 bool g_loadTried = false;
+
+bool LateBrowser::engineMissing()
+{
+    return g_loadTried && !g_engine;
+}
 
 // The engine hands its pictures to the window through OpenGL contexts shared
 // with one the application holds, and checks for that context as its library
@@ -166,6 +188,10 @@ bool loadBrowserEngine()
         if (!g_engine) {
             std::fprintf(stderr, "mirelka: web pages are not shown: the web engine module could not be loaded (%s)\n",
                          qPrintable(error));
+            for (const QPointer<LateBrowser> &browser : std::as_const(LateBrowser::waiting())) {
+                if (browser)
+                    emit browser->pageLost(false);
+            }
         }
     }
     if (!g_engine)
