@@ -2,6 +2,7 @@
 
 #include "catalogue/MultEntry.h"
 
+#include <QElapsedTimer>
 #include <QList>
 #include <QPointer>
 #include <QString>
@@ -89,6 +90,9 @@ public:
     // The web sites in use; empty for the ones the build was configured with.
     QString CartoonSite;
     QString MakerSite;
+    // The address last handed to the default browser, and when.
+    QString HandOffUrl;
+    QElapsedTimer HandOffTime;
 };
 
 // Shorthand used throughout the program.

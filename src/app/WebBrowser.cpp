@@ -38,6 +38,10 @@ public:
     LateBrowser(QWidget *parent, BrowserPurpose purpose) : WebBrowser(parent), m_purpose(purpose)
     {
         waiting().append(this);
+        // Made after the module failed to load: no page will ever come. Said
+        // once the maker has had a turn to listen.
+        if (engineMissing())
+            QTimer::singleShot(0, this, [this] { emit pageLost(false); });
     }
 
     BrowserPurpose purpose() const { return m_purpose; }
@@ -64,6 +68,12 @@ public:
             m_inner->pageCommand(command);
     }
 
+    void reloadPage() override
+    {
+        if (m_inner)
+            m_inner->reloadPage();
+    }
+
     void adopt(WebBrowser *inner)
     {
         m_inner = inner;
@@ -74,14 +84,18 @@ public:
         if (hadFocus)
             inner->setFocus();
         connect(inner, &WebBrowser::statusTextChange, this, &WebBrowser::statusTextChange);
+        connect(inner, &WebBrowser::userPressed, this, &WebBrowser::userPressed);
         connect(inner, &WebBrowser::titleChange, this, &WebBrowser::titleChange);
         connect(inner, &WebBrowser::beforeNavigate2, this, &WebBrowser::beforeNavigate2);
         connect(inner, &WebBrowser::newWindow2, this, &WebBrowser::newWindow2);
         connect(inner, &WebBrowser::rendererEnded, this, &WebBrowser::rendererEnded);
         connect(inner, &WebBrowser::fullScreenRequested, this, &WebBrowser::fullScreenRequested);
+        connect(inner, &WebBrowser::pageLost, this, &WebBrowser::pageLost);
         m_pending.runIn(inner);
         inner->show();
     }
+
+    static bool engineMissing();
 
     static QList<QPointer<LateBrowser>> &waiting()
     {
@@ -106,6 +120,11 @@ private:
 
 BrowserEngine *g_engine = nullptr;
 bool g_loadTried = false;
+
+bool LateBrowser::engineMissing()
+{
+    return g_loadTried && !g_engine;
+}
 
 // The engine hands its pictures to the window through OpenGL contexts shared
 // with one the application holds, and checks for that context as its library
@@ -163,6 +182,10 @@ bool loadBrowserEngine()
         if (!g_engine) {
             std::fprintf(stderr, "mirelka: web pages are not shown: the web engine module could not be loaded (%s)\n",
                          qPrintable(error));
+            for (const QPointer<LateBrowser> &browser : std::as_const(LateBrowser::waiting())) {
+                if (browser)
+                    emit browser->pageLost(false);
+            }
         }
     }
     if (!g_engine)

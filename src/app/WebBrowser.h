@@ -55,10 +55,15 @@ public:
 
     // Carries out a command on the page shown; nothing when there is no page.
     virtual void pageCommand(PageCommand command) { Q_UNUSED(command); }
+    // Loads the page shown again, after the browser reported it lost.
+    virtual void reloadPage() { }
 
 signals:
     // Among its texts: the address of the link under the pointer.
     void statusTextChange(const QString &text);
+    // The user pressed the left button, or Enter, in the page: what was
+    // under the pointer then is what the user chose.
+    void userPressed();
     void titleChange(const QString &title);
     // Before every navigation; setting request->cancel stops it.
     void beforeNavigate2(WebBrowser::NavigateRequest *request);
@@ -72,6 +77,10 @@ signals:
     // (off, also when its renderer ended). Unless a handler sets *accept,
     // the page is refused and stays in its place.
     void fullScreenRequested(bool on, bool *accept);
+    // The browser is left without its page and will not bring it back by
+    // itself: its process ended again right after the page was loaded again
+    // (canRetry: reloadPage() may help), or there is no web engine at all.
+    void pageLost(bool canRetry);
 };
 
 // The last navigation asked of a browser that cannot carry it out yet (its

@@ -318,14 +318,37 @@ bool EngineBrowser::eventFilter(QObject *watched, QEvent *event)
             });
         }
         break;
+    case QEvent::MouseButtonPress:
+        if (static_cast<QMouseEvent *>(event)->button() == Qt::LeftButton) {
+            m_leftButtonDown = true;
+            emit userPressed();
+        }
+        break;
     case QEvent::MouseButtonRelease:
-        if (static_cast<QMouseEvent *>(event)->button() == Qt::LeftButton)
+        // A click is a press and its release in the page; a release alone
+        // (the button went down elsewhere, or was never pressed) is none.
+        if (static_cast<QMouseEvent *>(event)->button() == Qt::LeftButton && std::exchange(m_leftButtonDown, false))
             m_userAction.start();
         break;
     case QEvent::KeyPress: {
-        const int key = static_cast<QKeyEvent *>(event)->key();
-        if (key == Qt::Key_Return || key == Qt::Key_Enter)
+        // A held key repeats its press: one action of the user's however
+        // long the key stays down. The X server repeats a held key as a
+        // release and a press at the same moment, which Qt marks as a
+        // repeat only when it sees both at once.
+        const auto *key = static_cast<QKeyEvent *>(event);
+        const bool enter = key->key() == Qt::Key_Return || key->key() == Qt::Key_Enter;
+        const bool repeated =
+            key->isAutoRepeat() || (key->timestamp() != 0 && key->timestamp() == m_enterReleasedAt);
+        if (enter && !repeated) {
+            emit userPressed();
             m_userAction.start();
+        }
+        break;
+    }
+    case QEvent::KeyRelease: {
+        const auto *key = static_cast<QKeyEvent *>(event);
+        if (key->key() == Qt::Key_Return || key->key() == Qt::Key_Enter)
+            m_enterReleasedAt = key->timestamp();
         break;
     }
     default:
@@ -353,14 +376,26 @@ bool EngineBrowser::takeUserAction()
     return fresh;
 }
 
+void EngineBrowser::reloadPage()
+{
+    if (!m_page)
+        return;
+    // Counts as a recovery: a page that ends its process again at once is
+    // left for the user once more, never loaded in a loop.
+    m_lastRecovery.start();
+    m_page->triggerAction(QWebEnginePage::Reload);
+}
+
 void EngineBrowser::onRendererEnded()
 {
     bool reload = true;
     emit rendererEnded(&reload);
     if (!reload || !m_page)
         return;
-    if (m_lastRecovery.isValid() && m_lastRecovery.elapsed() < RecoveryIntervalMs)
+    if (m_lastRecovery.isValid() && m_lastRecovery.elapsed() < RecoveryIntervalMs) {
+        emit pageLost(true);
         return;
+    }
     m_lastRecovery.start();
     // Not from inside the engine's own notice.
     QTimer::singleShot(0, this, [this] {

@@ -24,6 +24,7 @@ public:
     bool isSilent() const override;
     void navigate(const QString &address, int flags = 0) override;
     void pageCommand(PageCommand command) override;
+    void reloadPage() override;
 
     // The web view, or null while the browser has never been shown.
     QWebEngineView *view() const;
@@ -69,6 +70,10 @@ private:
     // often as it likes within a moment: one action of the user's stands for
     // one link followed, no more.
     QElapsedTimer m_userAction;
+    // The left button went down in the page and has not come up yet.
+    bool m_leftButtonDown = false;
+    // When Enter last came up in the page, in the window system's time.
+    quint64 m_enterReleasedAt = 0;
     // When the page was last loaded again after its renderer ended.
     QElapsedTimer m_lastRecovery;
     // Whether the engine has the page filling the screen.

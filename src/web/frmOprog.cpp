@@ -12,6 +12,7 @@
 #include <QPixmap>
 #include <QPointer>
 #include <QPushButton>
+#include <QUrl>
 
 namespace {
 
@@ -163,7 +164,8 @@ void frmOprog::keyPressEvent(QKeyEvent *event)
 
 void frmOprog::Label1_Click()
 {
-    SaveFileUrlm(siteUrl());
+    if (IsHandOffAddress(QUrl(siteUrl())))
+        SaveFileUrlm(siteUrl());
 }
 
 void frmOprog::OK_Click()
