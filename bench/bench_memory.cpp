@@ -24,11 +24,13 @@
 // the machine.
 
 #include "LoopbackServer.h"
+#include "TestSupport.h"
 
 #include "app/Declare.h"
 #include "app/MainM.h"
 #include "app/WebBrowser.h"
 #include "mainwindow/frmForma.h"
+#include "pageview/PictureBox.h"
 #include "catalogue/OpenMultM.h"
 #include "tabs/TabManager.h"
 #include "tabs/usrPanel.h"
@@ -183,11 +185,8 @@ int tabsChild(int argc, char *argv[])
             // Back on the catalogue with a click on its tab, then a click on
             // entry k, the pointer moved there first as a hand would.
             QTest::mouseClick(f.usrPanel1.value(0), Qt::LeftButton, {}, f.usrPanel1.value(0)->rect().center());
-            const int link = int(std::find_if(decl().LinkBoxes.cbegin(), decl().LinkBoxes.cend(),
-                                              [k](const LinkBox &b) { return b.Target == QStringLiteral("mult%1").arg(k); })
-                                 - decl().LinkBoxes.cbegin());
-            const LinkBox box = decl().LinkBoxes.value(link);
-            const QPoint at((box.X1 + box.X2) / 2, (box.Y1 + box.Y2) / 2);
+            const int link = TestSupport::entryLink(k);
+            const QPoint at = TestSupport::linkCentre(decl().LinkBoxes.value(link));
             // The page is under the pointer again once the last tab's view
             // has gone from over it.
             serveUntil([&f, at] { return f.childAt(f.picText->mapTo(&f, at)) == f.picText; }, 10000);

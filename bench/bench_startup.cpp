@@ -17,6 +17,7 @@
 #include "app/Declare.h"
 #include "app/MainM.h"
 #include "mainwindow/frmForma.h"
+#include "pageview/PictureBox.h"
 
 #include <QApplication>
 #include <QElapsedTimer>

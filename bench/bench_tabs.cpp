@@ -14,8 +14,9 @@
 // machine: the engine's proxy is a closed local port, the sites are the
 // loopback server.
 
-#include "../tests/common/EngineProcesses.h"
-#include "../tests/common/LoopbackServer.h"
+#include "EngineProcesses.h"
+#include "LoopbackServer.h"
+#include "TestSupport.h"
 
 #include "app/Declare.h"
 #include "engine/EngineBrowser.h"
@@ -37,6 +38,8 @@
 
 #include <cstdio>
 #include <functional>
+
+using TestSupport::entryLink;
 
 namespace {
 
@@ -64,16 +67,6 @@ QString titleOf(WebBrowser *browser)
 {
     auto *engine = qobject_cast<EngineBrowser *>(browser);
     return engine && engine->view() ? engine->view()->title() : QString();
-}
-
-int entryLink(int k)
-{
-    const auto &boxes = decl().LinkBoxes;
-    for (int i = 0; i < boxes.size(); ++i) {
-        if (boxes[i].Target == QStringLiteral("mult%1").arg(k))
-            return i;
-    }
-    return -1;
 }
 
 struct Sample

@@ -15,9 +15,8 @@ build="$root/build"
 logs="$build/bench/logs"
 
 if [ "${MIRELKA_BENCH_INNER:-}" != 1 ]; then
-    if [ ! -f "$build/build.ninja" ]; then
-        (cd "$root" && cmake --preset default >/dev/null)
-    fi
+    # The benchmarks are built only when asked for.
+    (cd "$root" && cmake --preset default -DMIRELKA_BENCHMARKS=ON >/dev/null)
     cmake --build "$build" --parallel 2 --target mirelka mirelka-data \
         mirelka-engine bench_startup bare_widgets bench_pagedraw bench_search bench_memory bench_layout >/dev/null
     exec env MIRELKA_BENCH_INNER=1 xvfb-run -a -s "-screen 0 1280x1024x24" "$0" "$@"

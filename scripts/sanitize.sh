@@ -3,6 +3,7 @@
 # UndefinedBehaviorSanitizer (the "sanitize" preset, Debug, build-sanitize/)
 # and runs the unit and engine tests in that build (the fuzz test
 # has a sanitized build of its own). Extra arguments go to ctest.
+set -euo pipefail
 source "$(dirname "$0")/common.sh"
 mirelka_install_packages "${MIRELKA_TEST_PACKAGES[@]}"
 
@@ -22,4 +23,4 @@ export LSAN_OPTIONS="suppressions=$MIRELKA_ROOT/tests/sanitizer/lsan.supp:print_
 export UBSAN_OPTIONS="print_stacktrace=1:halt_on_error=1"
 
 cd "$SANITIZE_BUILD"
-ctest --output-on-failure --timeout 900 -L "unit|engine" "$@"
+ctest --output-on-failure -L "unit|engine" "$@"

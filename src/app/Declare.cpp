@@ -1,5 +1,7 @@
 #include "app/Declare.h"
 
+#include <memory>
+
 Declare &Declare::instance()
 {
     static Declare state;
@@ -8,34 +10,8 @@ Declare &Declare::instance()
 
 void Declare::reset()
 {
-    DataPath.clear();
-    for (auto &section : MultTable)
-        for (auto &entry : section)
-            entry = MultEntry{};
-    for (auto &section : MultLower)
-        for (auto &entry : section)
-            entry = MultFolded{};
-    std::fill(std::begin(MultCount), std::end(MultCount), 0);
-    CurrentSection = 0;
-    FoundType = 0;
-    FoundText.clear();
-    FoundLast = 0;
-    FoundList.clear();
-    ActivePanel = 0;
-    HelpPanel = 0;
-    OpenPanels = 0;
-    PanelCount = 0;
-    PanelClosed.clear();
-    PanelLink.clear();
-    FormWidth = 0;
-    PageWidth = 0;
-    PageHeight = 0;
-    CanvasHeight = 0;
-    LinkBoxes.clear();
-    LastLink = 0;
-    HoverLink = 0;
-    PenX = PenY = LineRight = MaxRight = 0;
-    PageCanvas = nullptr;
-    HandOffUrl.clear();
-    HandOffTime.invalidate();
+    // Every field takes the value it is declared with, so a field added
+    // later is reset without being named here. The blank state is made on
+    // the heap: the catalogue's arrays are too large for the stack.
+    *this = *std::make_unique<Declare>();
 }

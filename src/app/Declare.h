@@ -1,32 +1,13 @@
 #pragma once
 
+#include "catalogue/MultEntry.h"
+
 #include <QElapsedTimer>
 #include <QList>
 #include <QPointer>
 #include <QString>
 
-#include "pageview/PictureBox.h"
-
-
-
-// The catalogue's fixed size: 40 sections of at most 100 entries each.
-inline constexpr int SectionCount = 40;
-inline constexpr int EntriesPerSection = 100;
-
-// One catalogue entry. Id is stored plain, after descrambling.
-struct MultEntry
-{
-    QString Id;
-    QString Title;
-    QString StudioYear;
-};
-
-// Lower-cased copies of the searchable fields, made once when a section loads.
-struct MultFolded
-{
-    QString Title;
-    QString StudioYear;
-};
+class PictureBox;
 
 // A link on the catalogue page: its box and its target ("list7", "mult12").
 struct LinkBox
@@ -53,7 +34,7 @@ class Declare
 public:
     static Declare &instance();
 
-    // Back to the state before start-up: zeros, empty strings, empty arrays.
+    // Back to the state before start-up: every field as declared below.
     void reset();
 
     QString DataPath;
@@ -94,6 +75,21 @@ public:
 
     QPointer<PictureBox> PageCanvas;
 
+    // The guards of the yields: a page drawing under way and the section
+    // asked for meanwhile, and a link choice under way.
+    bool PageDrawing = false;
+    int PendingSection = 0;
+    bool ChoosingLink = false;
+    // What the wheel has turned and the page has not yet scrolled, in the
+    // page's pixels times eighths of a degree.
+    int WheelRest = 0;
+    // Set by an Enter key-down in the search window's text box or list, so
+    // that Enter acts on its release only when its key-down was seen there.
+    int EnterDown = 0;
+
+    // The web sites in use; empty for the ones the build was configured with.
+    QString CartoonSite;
+    QString MakerSite;
     // The address last handed to the default browser, and when.
     QString HandOffUrl;
     QElapsedTimer HandOffTime;

@@ -35,7 +35,7 @@ const QString ModuleFileName = QStringLiteral("mirelka-engine.so");
 class LateBrowser final : public WebBrowser
 {
 public:
-    explicit LateBrowser(QWidget *parent) : WebBrowser(parent)
+    LateBrowser(QWidget *parent, BrowserPurpose purpose) : WebBrowser(parent), m_purpose(purpose)
     {
         waiting().append(this);
         // Made after the module failed to load: no page will ever come. Said
@@ -43,6 +43,8 @@ public:
         if (engineMissing())
             QTimer::singleShot(0, this, [this] { emit pageLost(false); });
     }
+
+    BrowserPurpose purpose() const { return m_purpose; }
 
     void setSilent(bool silent) override
     {
@@ -54,13 +56,10 @@ public:
 
     void navigate(const QString &address, int flags) override
     {
-        if (m_inner) {
+        if (m_inner)
             m_inner->navigate(address, flags);
-            return;
-        }
-        m_address = address;
-        m_flags = flags;
-        m_hasAddress = true;
+        else
+            m_pending.keep(address, flags);
     }
 
     void pageCommand(PageCommand command) override
@@ -92,11 +91,7 @@ public:
         connect(inner, &WebBrowser::rendererEnded, this, &WebBrowser::rendererEnded);
         connect(inner, &WebBrowser::fullScreenRequested, this, &WebBrowser::fullScreenRequested);
         connect(inner, &WebBrowser::pageLost, this, &WebBrowser::pageLost);
-        if (m_hasAddress) {
-            m_hasAddress = false;
-            inner->navigate(m_address, m_flags);
-            m_address.clear();
-        }
+        m_pending.runIn(inner);
         inner->show();
     }
 
@@ -117,11 +112,10 @@ protected:
     }
 
 private:
+    const BrowserPurpose m_purpose;
     QPointer<WebBrowser> m_inner;
     bool m_silent = false;
-    QString m_address;
-    int m_flags = 0;
-    bool m_hasAddress = false;
+    PendingNavigation m_pending;
 };
 
 BrowserEngine *g_engine = nullptr;
@@ -148,13 +142,13 @@ void prepareSharedOpenGL()
 
 } // namespace
 
-WebBrowser *createBrowser(QWidget *parent)
+WebBrowser *createBrowser(QWidget *parent, BrowserPurpose purpose)
 {
     if (const auto &factory = installedFactory())
         return factory(parent);
     if (g_engine)
-        return g_engine->createBrowser(parent);
-    return new LateBrowser(parent);
+        return g_engine->createBrowser(parent, purpose);
+    return new LateBrowser(parent, purpose);
 }
 
 void setBrowserFactory(BrowserFactory factory)
@@ -199,7 +193,7 @@ bool loadBrowserEngine()
     const auto late = std::exchange(LateBrowser::waiting(), {});
     for (const QPointer<LateBrowser> &browser : late) {
         if (browser)
-            browser->adopt(g_engine->createBrowser(browser));
+            browser->adopt(g_engine->createBrowser(browser, browser->purpose()));
     }
     return true;
 }

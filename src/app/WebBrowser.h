@@ -4,6 +4,7 @@
 #include <QWidget>
 
 #include <functional>
+#include <utility>
 
 // The embedded web browser as the program uses it: silent mode, navigation
 // with flags, and four events. Visibility and placement are the widget's own
@@ -82,13 +83,49 @@ signals:
     void pageLost(bool canRetry);
 };
 
+// The last navigation asked of a browser that cannot carry it out yet (its
+// engine is not there or not started). Only the last one matters: it is the
+// page the browser would be showing by the time anyone can see it.
+class PendingNavigation
+{
+public:
+    void keep(const QString &address, int flags)
+    {
+        m_address = address;
+        m_flags = flags;
+        m_kept = true;
+    }
+    void drop()
+    {
+        m_kept = false;
+        m_address.clear();
+    }
+    // Carries out the kept navigation, if any, with `browser`, once.
+    void runIn(WebBrowser *browser)
+    {
+        if (m_kept) {
+            m_kept = false;
+            browser->navigate(std::exchange(m_address, QString()), m_flags);
+        }
+    }
+
+private:
+    QString m_address;
+    int m_flags = 0;
+    bool m_kept = false;
+};
+
 using BrowserFactory = std::function<WebBrowser *(QWidget *parent)>;
+
+// What a browser is made for. The advertising strip's pages live in a web
+// profile of their own, apart from the tabs' and the catalogue's.
+enum class BrowserPurpose { Page, AdStrip };
 
 // Makes a browser with the installed factory (the engine-backed one unless a
 // test has installed another). Until the engine module is loaded, an
 // engine-backed browser is a stand-in that keeps what it is asked and hands
 // it to the engine's browser once the module is there.
-WebBrowser *createBrowser(QWidget *parent);
+WebBrowser *createBrowser(QWidget *parent, BrowserPurpose purpose = BrowserPurpose::Page);
 // Installs a factory; an empty one restores the engine-backed browser.
 void setBrowserFactory(BrowserFactory factory);
 

@@ -80,15 +80,10 @@ bool EngineBrowser::isSilent() const
 
 void EngineBrowser::navigate(const QString &address, int flags)
 {
-    if (m_page) {
+    if (m_page)
         load(address, flags);
-        return;
-    }
-    // Only the last request matters: it is the page the browser would be
-    // showing by the time anyone can see it.
-    m_pendingAddress = address;
-    m_pendingFlags = flags;
-    m_hasPending = true;
+    else
+        m_pending.keep(address, flags);
 }
 
 void EngineBrowser::pageCommand(PageCommand command)
@@ -273,20 +268,16 @@ void EngineBrowser::createEngine()
             });
 
     m_view->show();
-    if (m_hasPending) {
-        m_hasPending = false;
-        load(m_pendingAddress, m_pendingFlags);
-        m_pendingAddress.clear();
-    }
+    m_pending.runIn(this);
 }
 
 void EngineBrowser::releaseEngine()
 {
-    m_hasPending = false;
+    m_pending.drop();
     // The page ending takes its renderer along; that is no crash to recover.
     if (m_page)
         m_page->disconnect(this);
-    // The page first: it is the profile's, the view only shows it.
+    // The page first, then the view, which is the page's parent.
     delete m_page;
     delete m_view;
 }

@@ -60,9 +60,7 @@ private:
     QPointer<QWebEngineView> m_view;
     QPointer<EnginePage> m_page;
     // The last navigate() before the view exists, carried out when it does.
-    QString m_pendingAddress;
-    int m_pendingFlags = 0;
-    bool m_hasPending = false;
+    PendingNavigation m_pending;
     // The "about:" address of the inline page being loaded, reported in
     // place of the engine's data: address.
     QString m_inlineAddress;

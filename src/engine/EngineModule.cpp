@@ -6,15 +6,11 @@
 #include <QByteArray>
 #include <QQuickWindow>
 
-WebBrowser *EngineModule::createBrowser(QWidget *parent)
+WebBrowser *EngineModule::createBrowser(QWidget *parent, BrowserPurpose purpose)
 {
     auto *browser = new EngineBrowser(parent);
-    for (QWidget *w = parent; w; w = w->parentWidget()) {
-        if (w->inherits("usrReklamaX")) {
-            browser->useStripProfile();
-            break;
-        }
-    }
+    if (purpose == BrowserPurpose::AdStrip)
+        browser->useStripProfile();
     return browser;
 }
 

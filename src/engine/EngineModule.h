@@ -13,6 +13,6 @@ class EngineModule : public QObject, public BrowserEngine
 
 public:
     EngineModule();
-    WebBrowser *createBrowser(QWidget *parent) override;
+    WebBrowser *createBrowser(QWidget *parent, BrowserPurpose purpose) override;
     void warmUp() override;
 };

@@ -22,24 +22,27 @@ void ResizeFormaM()
     const int H = f.client->height();
     d.FormWidth = W;
 
+    // The page is the picture box's inside; a web tab's browser is as high
+    // as the page and as wide as the window.
+    const int pageHeight = H - ContentTop - 2 * BoxBorder;
     for (int i = 0; i <= d.PanelCount && i < d.PanelClosed.size(); ++i) {
         if (d.PanelClosed[i] != 0)
             continue;
         if (WebBrowser *web = f.WebRazdel.value(i))
-            web->setGeometry(0, 105, W, H - 109);
+            web->setGeometry(0, ContentTop, W, pageHeight);
     }
 
-    f.picBox->setGeometry(0, 105, W, H - 105);
-    f.picBoxInner->setGeometry(2, 2, W - 4, H - 109);
-    f.picText->resize(W - 21, f.picText->height());
+    f.picBox->setGeometry(0, ContentTop, W, H - ContentTop);
+    f.picBoxInner->setGeometry(BoxBorder, BoxBorder, W - 2 * BoxBorder, pageHeight);
+    f.picText->resize(W - ScrollBarRoom, f.picText->height());
     f.usrReklamaX1->resize(W, f.usrReklamaX1->height());
 
-    d.PageWidth = W - 21;
-    d.PageHeight = H - 109;
+    d.PageWidth = W - ScrollBarRoom;
+    d.PageHeight = pageHeight;
 
-    f.VScroll1->setGeometry(W - 21, 0, 17, d.PageHeight);
-    f.VScroll1->setPageStep(std::min(d.PageHeight, 32767));
-    f.VScroll1->setSingleStep(96);
+    f.VScroll1->setGeometry(W - ScrollBarRoom, 0, ScrollBarWidth, d.PageHeight);
+    f.VScroll1->setPageStep(std::min(d.PageHeight, ScrollLimit));
+    f.VScroll1->setSingleStep(ScrollArrowStep);
 
     ProkrutkaM();
     SizePanelM();

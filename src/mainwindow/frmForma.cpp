@@ -91,7 +91,7 @@ void frmForma::createControls()
     pal = picBox->palette();
     pal.setColor(QPalette::Window, Qt::white);
     picBox->setPalette(pal);
-    picBox->move(0, 105);
+    picBox->move(0, ContentTop);
     picBox->setFocusPolicy(Qt::NoFocus);
     picBoxInner = new QWidget(picBox);
     picBoxInner->move(2, 2);
@@ -123,7 +123,7 @@ void frmForma::createControls()
 
     auto *tab0 = new usrPanel(client);
     tab0->setToolTip(QStringLiteral("Каталог"));
-    tab0->move(0, 77);
+    tab0->move(0, TabRowTop);
     usrPanel1.insert(0, tab0);
 }
 

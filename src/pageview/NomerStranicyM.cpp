@@ -20,8 +20,9 @@ constexpr int HeadingToRow = 35;
 constexpr int NumberGap = 5;
 constexpr int RowStep = 23;
 constexpr int RowToEntries = 30;
-constexpr int LineStep = 21;
 constexpr int SectionBoxHeight = 21;
+// The page's first links go to every section but its own; its entries follow.
+constexpr int SectionLinks = SectionCount - 1;
 constexpr int BottomMargin = 30;
 
 const QColor Black(0, 0, 0);
@@ -35,26 +36,25 @@ class PageGuard
 public:
     explicit PageGuard(int section)
     {
-        if (s_busy) {
-            s_pending = section;
+        auto &d = decl();
+        if (d.PageDrawing) {
+            d.PendingSection = section;
             return;
         }
-        s_busy = true;
+        d.PageDrawing = true;
         m_owner = true;
     }
     ~PageGuard()
     {
         if (m_owner) {
-            s_busy = false;
-            s_pending = 0;
+            decl().PageDrawing = false;
+            decl().PendingSection = 0;
         }
     }
     bool owns() const { return m_owner; }
-    int takePending() { return std::exchange(s_pending, 0); }
+    int takePending() { return std::exchange(decl().PendingSection, 0); }
 
 private:
-    static inline bool s_busy = false;
-    static inline int s_pending = 0;
     bool m_owner = false;
 };
 
@@ -157,7 +157,7 @@ void NomerStranicyM(int s)
         d.PenY = HeadingTop;
 
         const int count = d.MultCount[section];
-        d.LastLink = count + 38;
+        d.LastLink = SectionLinks + count - 1;
         canvas->setGeometry(0, 0, d.PageWidth, d.PageHeight);
 
         canvas->setForeColor(Black);

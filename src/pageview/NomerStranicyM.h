@@ -2,6 +2,10 @@
 
 #include <QString>
 
+// The height of one line of the page, pixels: the pen's step from line to
+// line, and the scroll bar's step for the arrow keys and the wheel.
+inline constexpr int LineStep = 21;
+
 // Clears the canvas and draws the page of a section (1..40), building the
 // table of link boxes.
 void NomerStranicyM(int section);

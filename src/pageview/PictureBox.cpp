@@ -259,7 +259,9 @@ void PictureBox::mouseMoveEvent(QMouseEvent *event)
 
 void PictureBox::mousePressEvent(QMouseEvent *event)
 {
-    emit mousePressed(event->button(), event->position());
+    // A press does nothing on the page until its release, and stays the
+    // box's own rather than going on to the box's parent.
+    event->accept();
 }
 
 void PictureBox::mouseReleaseEvent(QMouseEvent *event)

@@ -59,7 +59,6 @@ public:
 
 signals:
     void mouseMoved(QPointF position);
-    void mousePressed(Qt::MouseButton button, QPointF position);
     void mouseReleased(Qt::MouseButton button, QPointF position);
     void keyPressed(int key);
     void keyReleased(int key);

@@ -2,6 +2,7 @@
 
 #include "app/Declare.h"
 #include "mainwindow/frmForma.h"
+#include "pageview/NomerStranicyM.h"
 #include "pageview/PictureBox.h"
 
 #include <QGuiApplication>
@@ -10,9 +11,6 @@
 
 namespace {
 
-// The scroll range is 16-bit, as the bar's value and maximum are.
-constexpr int ScrollLimit = 32767;
-constexpr int LineStep = 21;
 constexpr int PageKeyMargin = 10;
 // One notch of an ordinary wheel, in the units wheel events count in.
 constexpr int WheelNotch = 120;
@@ -101,7 +99,7 @@ void picText_Wheel(int angleDelta)
     // A notch scrolls the desktop's number of lines (three, usually) of the
     // page's own lines, as text views do: the bar's small step is much
     // larger. Fine-grained wheels send fractions of a notch, which add up.
-    static int rest = 0;
+    int &rest = decl().WheelRest;
     QScrollBar *b = bar();
     if (!b || !b->isEnabled())
         return;

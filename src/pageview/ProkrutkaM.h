@@ -1,5 +1,8 @@
 #pragma once
 
+// The scroll range is 16-bit, as the bar's value and maximum are.
+inline constexpr int ScrollLimit = 32767;
+
 // Fits the scroll bar's range to the page canvas.
 void ProkrutkaM();
 

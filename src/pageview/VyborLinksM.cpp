@@ -14,10 +14,6 @@ namespace {
 const QColor OutlineShown(0, 0, 255);
 const QColor OutlineRemoved(255, 255, 255);
 
-// True while a choice is carried out: a release handled during its yields
-// must neither choose again nor open a second tab.
-bool g_choosing = false;
-
 bool onLink(const LinkBox &box, QPointF p)
 {
     return box.X1 < p.x() && p.x() < box.X2 && box.Y1 < p.y() && p.y() < box.Y2;
@@ -134,7 +130,9 @@ void picText_MouseMove(QPointF position)
 void picText_MouseUp()
 {
     auto &d = decl();
-    if (g_choosing)
+    // While a choice is carried out, a release handled during its yields
+    // must neither choose again nor open a second tab.
+    if (d.ChoosingLink)
         return;
     if (d.HoverLink > d.LastLink) {
         d.HoverLink = -1;
@@ -145,9 +143,9 @@ void picText_MouseUp()
 
     const int chosen = d.HoverLink;
     outline(chosen, OutlineRemoved);
-    g_choosing = true;
+    d.ChoosingLink = true;
     VyborLinksM(chosen);
-    g_choosing = false;
+    d.ChoosingLink = false;
 
     // A pointer move during the choice may have outlined another link; its
     // outline goes with the marker, so no stray box stays on the page.

@@ -1,6 +1,7 @@
 #include "search/frmFound.h"
 
 #include "app/Declare.h"
+#include "app/DialogFont.h"
 #include "mainwindow/frmForma.h"
 #include "search/SearchM.h"
 #include "tabs/TabManager.h"
@@ -97,12 +98,8 @@ frmFound::frmFound()
     setWindowFlags(Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint
                    | Qt::WindowCloseButtonHint | Qt::MSWindowsFixedSizeDialogHint);
     setFixedSize(ClientSize);
-    // Where MS Sans Serif is missing, a face with Arial's widths keeps the
-    // captions inside their designed boxes ("Текст:" in 54 pixels).
-    QFont windowFont = boldFont(QStringLiteral("MS Sans Serif"), 12);
-    windowFont.setFamilies({QStringLiteral("MS Sans Serif"), QStringLiteral("Liberation Sans"),
-                            QStringLiteral("Arial")});
-    setFont(windowFont);
+    // "Текст:" fits its 54 pixels in any of the font's faces.
+    setFont(DialogFont());
     setAutoFillBackground(true);
     QPalette pal = palette();
     pal.setColor(QPalette::Window, QColor(192, 192, 192));
@@ -290,29 +287,29 @@ void frmFound::OpenSelectedHit()
 void frmFound::Text1_KeyDown(int key)
 {
     if (isEnter(key))
-        EnterDown = 1;
+        decl().EnterDown = 1;
 }
 
 void frmFound::Text1_KeyUp(int key)
 {
-    if (EnterDown == 1 && isEnter(key) && kFound->isEnabled())
+    if (decl().EnterDown == 1 && isEnter(key) && kFound->isEnabled())
         kFound_Click();
-    EnterDown = 0;
+    decl().EnterDown = 0;
 }
 
 void frmFound::List1_KeyDown(int key)
 {
     if (isEnter(key))
-        EnterDown = 1;
+        decl().EnterDown = 1;
 }
 
 void frmFound::List1_KeyUp(int key)
 {
-    if (EnterDown == 1 && isEnter(key)) {
+    if (decl().EnterDown == 1 && isEnter(key)) {
         // The release ends the press that was seen here. Left set, it would let
         // the next Enter released in a freshly opened window act although its
         // key-down happened elsewhere (the Enter that chose the search command).
-        EnterDown = 0;
+        decl().EnterDown = 0;
         OpenSelectedHit();
     }
 }

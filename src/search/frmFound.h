@@ -37,11 +37,6 @@ public:
     using TabOpener = std::function<int(const QString &title, const QString &url)>;
     static TabOpener &openTab();
 
-    // Set by an Enter key-down in Text1 or List1, so that Enter acts on its
-    // release only when its key-down was seen here. Kept for the whole run,
-    // outside the widgets: unloading the window does not reset it.
-    static inline int EnterDown = 0;
-
     static constexpr QSize ClientSize{577, 331};
 
     QLabel *Label2 = nullptr;
@@ -75,7 +70,6 @@ private:
     void Text1_KeyUp(int key);
     void List1_KeyDown(int key);
     void List1_KeyUp(int key);
-    void unloadLater();
 
     bool m_searching = false;
 };

@@ -1,6 +1,7 @@
 #include "tabs/TabManager.h"
 
 #include "app/Declare.h"
+#include "mainwindow/ResizeFormaM.h"
 #include "mainwindow/frmForma.h"
 #include "tabs/usrPanel.h"
 
@@ -25,7 +26,7 @@ void SizePanelM()
         if (d.PanelClosed[i] == 1)
             continue;
         if (usrPanel *tab = f.usrPanel1.value(i))
-            tab->setGeometry(x, 77, width, 25);
+            tab->setGeometry(x, TabRowTop, width, TabHeight);
         x += slot;
     }
 }

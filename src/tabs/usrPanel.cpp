@@ -9,7 +9,6 @@
 
 namespace {
 
-const QColor ActiveColor(224, 224, 224);
 const QColor PadlockField(255, 147, 147);
 
 // Black columns (1-based, inclusive ranges) of each row of the padlock, top
@@ -92,7 +91,7 @@ usrPanel::usrPanel(QWidget *parent) : QWidget(parent)
     picClose->setGeometry(5, 4, 15, 15);
     picClose->installEventFilter(this);
 
-    NewFon(ActiveColor);
+    NewFon(ActiveTabColor);
 }
 
 void usrPanel::NewFon(const QColor &color)

@@ -2,38 +2,26 @@
 
 #include "app/Declare.h"
 
-namespace {
-QString &currentCartoonSite()
-{
-    static QString site = QString::fromLatin1(DefaultCartoonSite);
-    return site;
-}
-
-QString &currentMakerSite()
-{
-    static QString site = QString::fromLatin1(DefaultMakerSite);
-    return site;
-}
-} // namespace
-
 QString cartoonSite()
 {
-    return currentCartoonSite();
+    const QString &site = decl().CartoonSite;
+    return site.isEmpty() ? QString::fromLatin1(DefaultCartoonSite) : site;
 }
 
 void setCartoonSite(const QString &site)
 {
-    currentCartoonSite() = site;
+    decl().CartoonSite = site;
 }
 
 QString makerSite()
 {
-    return currentMakerSite();
+    const QString &site = decl().MakerSite;
+    return site.isEmpty() ? QString::fromLatin1(DefaultMakerSite) : site;
 }
 
 void setMakerSite(const QString &site)
 {
-    currentMakerSite() = site;
+    decl().MakerSite = site;
 }
 
 QString CartoonPageUrl(const MultEntry &entry)

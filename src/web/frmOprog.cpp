@@ -1,5 +1,6 @@
 #include "web/frmOprog.h"
 
+#include "app/DialogFont.h"
 #include "pageview/PictureBox.h"
 #include "web/SaveFileUrlm.h"
 
@@ -70,14 +71,8 @@ frmOprog::frmOprog(const QString &makerSite) : QDialog(nullptr), m_makerSite(mak
     setPalette(pal);
     setAutoFillBackground(true);
 
-    // The window's font is every label's and the button's. Where the design's
-    // family is missing, the family with Arial's metrics keeps the lines
-    // inside their boxes.
-    QFont font;
-    font.setFamilies({QStringLiteral("MS Sans Serif"), QStringLiteral("Arial"), QStringLiteral("Liberation Sans")});
-    font.setPointSize(12);
-    font.setBold(true);
-    setFont(font);
+    // The window's font is every label's and the button's.
+    setFont(DialogFont());
 
     // The button comes first so it is first in the tab order and has the
     // focus when the window opens.
@@ -104,7 +99,7 @@ frmOprog::frmOprog(const QString &makerSite) : QDialog(nullptr), m_makerSite(mak
     Label2[7] = label({104, 104, 219, 20}, QStringLiteral("Дата: 21 ноября 2008 год"));
     Label2[0] = label({156, 128, 149, 20}, QStringLiteral("29 июля 2015 год"));
 
-    QFont linkFont = font;
+    QFont linkFont = font();
     linkFont.setUnderline(true);
     Label1->setFont(linkFont);
     QPalette linkPal = Label1->palette();

@@ -45,7 +45,7 @@ usrReklamaX::usrReklamaX(QWidget *parent, const QString &makerSite) : QWidget(pa
     font.setPointSize(8);
     setFont(font);
 
-    WebBrowser1 = createBrowser(this);
+    WebBrowser1 = createBrowser(this, BrowserPurpose::AdStrip);
     WebBrowser1->setGeometry(0, 0, DesignSize.width(), DesignSize.height());
 
     auto *panel = new QFrame(this);

@@ -9,6 +9,7 @@
 #include "app/Declare.h"
 #include "app/MainM.h"
 #include "app/WebBrowser.h"
+#include "engine/EngineModule.h"
 #include "mainwindow/frmForma.h"
 #include "web/Sites.h"
 
@@ -18,47 +19,24 @@
 #include <QWebEngineView>
 #include <QtTest>
 
+#include <functional>
+
 namespace EngineProgram {
 
+// How long a test waits for the engine to do one thing (a page, a renderer).
 constexpr int EngineTimeout = 30000;
 
 // The engine's flags for a test run, set before the application object is
 // made: whatever the engine would fetch from any host but the loopback
 // server goes to a closed local port instead of the network.
-inline void closeTheNetwork()
-{
-    QByteArray flags = qgetenv("QTWEBENGINE_CHROMIUM_FLAGS");
-    flags += " --proxy-server=http://127.0.0.1:9";
-    qputenv("QTWEBENGINE_CHROMIUM_FLAGS", flags);
-    QCoreApplication::setAttribute(Qt::AA_ShareOpenGLContexts);
-}
+void closeTheNetwork();
 
-// Where the program looks for the engine module, this test's build folder's
-// program folder among them (the module lies beside the program).
-inline void findEngineBesideProgram()
-{
-    QCoreApplication::addLibraryPath(qEnvironmentVariable("MIRELKA_BIN_DIR"));
-}
-
-// Engine browsers from now on, without a start-up to load the module.
-inline bool loadEngine()
-{
-    findEngineBesideProgram();
-    setBrowserFactory({});
-    return loadBrowserEngine();
-}
+// Engine browsers from now on, without a start-up to load the module: the
+// module is looked for beside the program, as the program does.
+bool loadEngine();
 
 // A fresh start of the program with engine browsers, the sites at `site`.
-inline void start(const QString &dataPath, const QString &site)
-{
-    findEngineBesideProgram();
-    frmForma::destroyInstance();
-    setBrowserFactory({});
-    setCartoonSite(site);
-    setMakerSite(site);
-    decl().reset();
-    StartWith(dataPath);
-}
+void start(const QString &dataPath, const QString &site);
 
 // The web view of a browser, once its engine is up.
 inline QWebEngineView *viewOf(WebBrowser *browser)
@@ -75,37 +53,24 @@ inline QString titleOf(WebBrowser *browser)
 }
 
 // Top-level widgets on screen other than the main window.
-inline QList<QWidget *> strayWindows()
-{
-    QList<QWidget *> shown;
-    const auto widgets = QApplication::topLevelWidgets();
-    for (QWidget *w : widgets) {
-        if (w->isVisible() && !(frmForma::exists() && w == &frmForma::instance()))
-            shown.append(w);
-    }
-    return shown;
-}
+QList<QWidget *> strayWindows();
 
 } // namespace EngineProgram
 
-// Closes and counts any window other than the main one that comes up, so a
-// program that does show one fails the test instead of waiting in it.
+// Closes and lists ("class title") every window of a kind that comes up: by
+// default any window other than the main one. A program that does show one
+// then fails the test instead of waiting in it.
 class WindowWatch : public QObject
 {
 public:
-    explicit WindowWatch(QObject *parent = nullptr) : QObject(parent)
-    {
-        auto *timer = new QTimer(this);
-        connect(timer, &QTimer::timeout, this, [this] {
-            const auto shown = EngineProgram::strayWindows();
-            for (QWidget *w : shown) {
-                seen.append(QString::fromLatin1(w->metaObject()->className()) + QLatin1Char(' ')
-                            + w->windowTitle());
-                w->close();
-            }
-        });
-        timer->start(50);
-    }
+    using Kind = std::function<bool(QWidget *)>;
+    explicit WindowWatch(QObject *parent = nullptr, Kind kind = stray);
+
+    // Any shown top-level window but the main window.
+    static bool stray(QWidget *window);
+    // Dialog boxes: what a browser that is not silent would show.
+    static bool dialog(QWidget *window);
+
     QStringList seen;
 };
 
@@ -114,30 +79,27 @@ public:
 class TickGap : public QObject
 {
 public:
-    explicit TickGap(QObject *parent = nullptr) : QObject(parent)
-    {
-        m_timer.setTimerType(Qt::PreciseTimer);
-        m_timer.setInterval(50);
-        connect(&m_timer, &QTimer::timeout, this, [this] {
-            longest = std::max(longest, m_clock.restart());
-        });
-    }
-    void start()
-    {
-        longest = 0;
-        m_clock.start();
-        m_timer.start();
-    }
+    explicit TickGap(QObject *parent = nullptr);
+    void start();
     // Also counts the time since the last tick.
-    qint64 stop()
-    {
-        m_timer.stop();
-        longest = std::max(longest, m_clock.elapsed());
-        return longest;
-    }
+    qint64 stop();
     qint64 longest = 0;
 
 private:
     QTimer m_timer;
     QElapsedTimer m_clock;
 };
+
+// The main() of an engine test: the network closed, the engine set up as
+// the program's module sets it up when it loads (its switches and its
+// graphics), the OpenGL contexts shared as the engine wants, then the test.
+#define ENGINE_TEST_MAIN(TestClass)                                                                \
+    int main(int argc, char **argv)                                                                \
+    {                                                                                              \
+        EngineProgram::closeTheNetwork();                                                          \
+        EngineModule engineSetUp;                                                                  \
+        QCoreApplication::setAttribute(Qt::AA_ShareOpenGLContexts);                                \
+        QApplication app(argc, argv);                                                              \
+        TestClass test;                                                                            \
+        return QTest::qExec(&test, argc, argv);                                                    \
+    }

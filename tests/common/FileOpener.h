@@ -3,7 +3,6 @@
 // Stands in for the desktop while it lives: records every local file the
 // program asks the desktop to open (QDesktopServices with a file address).
 
-#include <QDesktopServices>
 #include <QObject>
 #include <QStringList>
 #include <QUrl>
@@ -13,11 +12,15 @@ class FileOpener : public QObject
     Q_OBJECT
 
 public:
-    FileOpener() { QDesktopServices::setUrlHandler(QStringLiteral("file"), this, "open"); }
-    ~FileOpener() override { QDesktopServices::unsetUrlHandler(QStringLiteral("file")); }
+    FileOpener();
+    ~FileOpener() override;
 
     QStringList opened;
 
+    // The web address the i-th opened file hands to the default browser,
+    // read back from that page's refresh; empty when there is no such file.
+    QString handedOff(int i) const;
+
 public slots:
-    void open(const QUrl &url) { opened.append(url.toLocalFile()); }
+    void open(const QUrl &url);
 };

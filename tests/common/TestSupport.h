@@ -1,83 +1,68 @@
 #pragma once
 
-// Helpers shared by the unit tests: a catalogue folder made with the
-// program's own writer, and a fresh start of the program's state.
+// Helpers shared by the tests: a catalogue folder made with the program's own
+// writer, a fresh start of the program's state and window with browser
+// doubles, the links of the page shown, and the user's clicks on tabs.
+
+#include "FakeBrowser.h"
 
 #include "app/Declare.h"
 #include "app/MainM.h"
 #include "catalogue/CatalogueWriter.h"
+#include "mainwindow/frmForma.h"
+#include "pageview/NomerStranicyM.h"
 
+#include <QApplication>
 #include <QDir>
 #include <QFile>
 #include <QTemporaryDir>
 #include <QtTest>
 
+class usrPanel;
+
 namespace TestSupport {
 
 // Writes section n of a catalogue folder with the given entries.
-inline void writeSection(const QString &dataPath, int n, const QList<MultEntry> &entries, int key = 0)
-{
-    QString error;
-    const QByteArray bytes = CatalogueWriter::Pack(key > 0 ? key : 1000 + n * 17, entries, &error);
-    QVERIFY2(!bytes.isEmpty(), qPrintable(error));
-    QDir().mkpath(dataPath);
-    QFile file(dataPath + QString::number(n) + QStringLiteral(".dat"));
-    QVERIFY(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
-    file.write(bytes);
-}
+void writeSection(const QString &dataPath, int n, const QList<MultEntry> &entries, int key = 0);
 
-// count entries for section n: ids "s-k", titles "Title s.k", studio "Studio s k".
-inline QList<MultEntry> makeEntries(int section, int count)
-{
-    QList<MultEntry> entries;
-    for (int k = 1; k <= count; ++k) {
-        entries.append(MultEntry{QStringLiteral("%1-%2").arg(section).arg(k),
-                                 QStringLiteral("Мультфильм %1.%2").arg(section).arg(k),
-                                 QStringLiteral("Студия %1").arg(1960 + k)});
-    }
-    return entries;
-}
+// count entries for section n: ids "s-k", titles "Мультфильм s.k", studio "Студия 1960+k".
+QList<MultEntry> makeEntries(int section, int count);
 
 // The shared state as start-up leaves it before the window exists.
-inline void resetState(const QString &dataPath)
-{
-    decl().reset();
-    PrepareSharedState(dataPath);
-}
-
-} // namespace TestSupport
-
-#include "mainwindow/frmForma.h"
-#include "FakeBrowser.h"
-#include "app/MainM.h"
-#include "pageview/NomerStranicyM.h"
-
-#include <QApplication>
-
-namespace TestSupport {
+void resetState(const QString &dataPath);
 
 // Gives the main window's client area the size asked for.
-inline void setClientSize(QSize size)
-{
-    auto &f = frmForma::instance();
-    const QSize extra = f.size() - f.client->size();
-    f.resize(size + extra);
-    QCoreApplication::processEvents();
-    QTRY_COMPARE(f.client->size(), size);
-}
+void setClientSize(QSize size);
 
 // A fresh start of the program with browser doubles: the shared state reset,
 // a new main window, start-up run with the given catalogue folder.
-inline void startProgram(const QString &dataPath, QSize client = frmForma::DesignSize)
+void startProgram(const QString &dataPath, QSize client = frmForma::DesignSize);
+
+// A new main window with browser doubles, loaded as start-up loads it but
+// with no page drawn yet: the catalogue tab alone.
+void loadWindow(const QString &dataPath);
+
+// The index in decl().LinkBoxes of the page's link to a target ("list7",
+// "mult12"); -1 when the page shown has none.
+int linkOf(const QString &target);
+// The link of entry k of the section shown.
+int entryLink(int k);
+// The middle of a link's box, in the page's pixels.
+inline QPoint linkCentre(const LinkBox &b)
 {
-    frmForma::destroyInstance();
-    FakeBrowser::install();
-    decl().reset();
-    StartWith(dataPath);
-    if (client != frmForma::instance().client->size()) {
-        setClientSize(client);
-        NomerStranicyM(1);
-    }
+    return QPoint((b.X1 + b.X2) / 2, (b.Y1 + b.Y2) / 2);
 }
+
+// A left click at a point of the tab, given to the child control under it as
+// the window would give it.
+void clickTab(usrPanel *t, QPoint at);
+// The same on tab i; without a point, 20 pixels in (the middle of a
+// narrower tab) and 12 down.
+void clickTab(int i, QPoint at = {});
+
+// The press and release of tab i's close gesture, sent to the close button as
+// the window system reports them: the release goes to the button that got the
+// press, at a position in the button's own pixels.
+void closeGesture(int i, QPoint releaseAt = QPoint(7, 7));
 
 } // namespace TestSupport

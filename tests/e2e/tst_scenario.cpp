@@ -95,7 +95,7 @@ private slots:
         // Section 7 from its link.
         const LinkBox to7 = boxes1[5];
         QCOMPARE(to7.Target, QStringLiteral("list7"));
-        const QPoint link7((to7.X1 + to7.X2) / 2 + 2, (to7.Y1 + to7.Y2) / 2 + 107);
+        const QPoint link7 = TestSupport::linkCentre(to7) + QPoint(2, 107);
         program.moveTo(at(link7 + QPoint(0, 3)));
         program.click(at(link7));
         QVERIFY(E2e::waitFor([&] { return E2e::samePixels(pageOnScreen(), page7.copy(0, 0, pageWidth, pageHeight)); }));
@@ -118,7 +118,7 @@ private slots:
         // Hover and open two entries: two tabs, each showing its cartoon.
         for (int k : {39, 40}) {
             const LinkBox &b = boxes7[k];
-            const QPoint p((b.X1 + b.X2) / 2 + 2, (b.Y1 + b.Y2) / 2 + 107);
+            const QPoint p = TestSupport::linkCentre(b) + QPoint(2, 107);
             program.moveTo(at(p + QPoint(0, 2)));
             program.moveTo(at(p));
             QVERIFY(E2e::waitFor([&] { return QColor(client().pixel(b.X1 + 2 + 3, b.Y1 + 107)) == QColor(0, 0, 255); }, 10000));

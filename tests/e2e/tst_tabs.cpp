@@ -33,7 +33,7 @@ private slots:
         }));
 
         // The pointer over entry 1: its box is outlined in blue.
-        const QPoint inside((entry.X1 + entry.X2) / 2, (entry.Y1 + entry.Y2) / 2);
+        const QPoint inside = TestSupport::linkCentre(entry);
         const QPoint onCanvas = inside + QPoint(2, 107);
         program.moveTo(program.clientToScreen(onCanvas, client.height()));
         QImage shot;

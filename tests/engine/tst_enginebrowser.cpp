@@ -4,6 +4,7 @@
 #include "engine/BrowserProfile.h"
 #include "engine/EngineBrowser.h"
 
+#include "EngineProgram.h"
 #include "LoopbackServer.h"
 
 #include <QApplication>
@@ -19,9 +20,8 @@
 
 namespace {
 
-constexpr int EngineTimeout = 30000;
-
 using EngineProcesses::rendererCount;
+using EngineProgram::EngineTimeout;
 
 // Whether the browser has reported the pointer over a link: the status
 // texts also hold the empty text sent when a load starts.
@@ -34,37 +34,6 @@ bool overLink(const QSignalSpy &status)
     return false;
 }
 
-QList<QWidget *> dialogsShown()
-{
-    QList<QWidget *> shown;
-    const auto widgets = QApplication::topLevelWidgets();
-    for (QWidget *w : widgets) {
-        if (w->isVisible() && (w->windowType() == Qt::Dialog || w->inherits("QDialog")))
-            shown.append(w);
-    }
-    return shown;
-}
-
-// Closes any dialog that comes up and counts it, so a browser that does
-// show one fails the test instead of waiting in the dialog for ever.
-class DialogWatch : public QObject
-{
-public:
-    explicit DialogWatch(QObject *parent) : QObject(parent)
-    {
-        auto *timer = new QTimer(this);
-        connect(timer, &QTimer::timeout, this, [this] {
-            const auto shown = dialogsShown();
-            for (QWidget *w : shown) {
-                ++seen;
-                w->close();
-            }
-        });
-        timer->start(50);
-    }
-    int seen = 0;
-};
-
 QByteArray page(const QByteArray &title, const QByteArray &body = {})
 {
     return "<html><head><title>" + title + "</title></head><body>" + body + "</body></html>";
@@ -76,40 +45,6 @@ QByteArray bigLink(const QByteArray &href, const QByteArray &extra = {})
     return "<a href=\"" + href + "\" " + extra
            + " style=\"position:fixed;left:0;top:0;width:100%;height:100%;display:block\">link</a>";
 }
-
-// Serves one page that the engine may keep in its cache for an hour, and
-// counts the requests for it.
-class CacheableServer : public QTcpServer
-{
-public:
-    explicit CacheableServer(QObject *parent) : QTcpServer(parent)
-    {
-        listen(QHostAddress::LocalHost, 0);
-        connect(this, &QTcpServer::newConnection, this, [this] {
-            while (QTcpSocket *socket = nextPendingConnection()) {
-                connect(socket, &QTcpSocket::readyRead, socket, [this, socket] {
-                    m_buffer[socket] += socket->readAll();
-                    const QByteArray &buffer = m_buffer[socket];
-                    if (!buffer.contains("\r\n\r\n"))
-                        return;
-                    heads.append(buffer.left(buffer.indexOf("\r\n\r\n")));
-                    m_buffer.remove(socket);
-                    const QByteArray body = page("Cached");
-                    socket->write("HTTP/1.1 200 OK\r\nContent-Type: text/html\r\nCache-Control: max-age=3600\r\n"
-                                  "Content-Length: "
-                                  + QByteArray::number(body.size()) + "\r\nConnection: close\r\n\r\n" + body);
-                    socket->disconnectFromHost();
-                });
-                connect(socket, &QTcpSocket::disconnected, socket, &QObject::deleteLater);
-            }
-        });
-    }
-    QString url() const { return QStringLiteral("http://127.0.0.1:%1/cached.html").arg(serverPort()); }
-    QList<QByteArray> heads;
-
-private:
-    QHash<QTcpSocket *, QByteArray> m_buffer;
-};
 
 } // namespace
 
@@ -232,7 +167,7 @@ void tst_EngineBrowser::pendingNavigationRunsWhenShown()
     m_server->setPage(QStringLiteral("/first.html"), page("First"));
     m_server->setPage(QStringLiteral("/last.html"),
                       page("Last", "<script>alert('hello'); document.title = 'After alert';</script>"));
-    auto *watch = new DialogWatch(this);
+    auto *watch = new WindowWatch(this, WindowWatch::dialog);
     auto *browser = new EngineBrowser;
     m_owned.append(browser);
     QSignalSpy titles(browser, &WebBrowser::titleChange);
@@ -247,7 +182,7 @@ void tst_EngineBrowser::pendingNavigationRunsWhenShown()
     QTRY_VERIFY_WITH_TIMEOUT(titles.contains(QVariantList{QStringLiteral("After alert")}), EngineTimeout);
     QCOMPARE(m_server->countOf(QStringLiteral("/first.html")), 0);
     QCOMPARE(m_server->countOf(QStringLiteral("/last.html")), 1);
-    QCOMPARE(watch->seen, 0);
+    QCOMPARE(watch->seen, QStringList());
     delete watch;
     // The view fills the browser.
     QCOMPARE(browser->view()->geometry(), browser->rect());
@@ -480,14 +415,14 @@ void tst_EngineBrowser::silentDialogs()
     QFETCH(QString, title);
     m_server->setPage(QStringLiteral("/dialogs.html"), page("Dialogs", "<script>" + script + "</script>"));
     m_server->setPage(QStringLiteral("/popup.html"), page("Popup"));
-    auto *watch = new DialogWatch(this);
+    auto *watch = new WindowWatch(this, WindowWatch::dialog);
     EngineBrowser *browser = shownBrowser();
     QSignalSpy titles(browser, &WebBrowser::titleChange);
     QSignalSpy windows(browser, &WebBrowser::newWindow2);
     const auto topLevelsBefore = QApplication::topLevelWidgets().size();
     browser->navigate(m_server->url(QStringLiteral("/dialogs.html")));
     QTRY_VERIFY_WITH_TIMEOUT(titles.contains(QVariantList{title}), EngineTimeout);
-    QCOMPARE(watch->seen, 0);
+    QCOMPARE(watch->seen, QStringList());
     QCOMPARE(QApplication::topLevelWidgets().size(), topLevelsBefore);
     QCOMPARE(m_server->countOf(QStringLiteral("/popup.html")), 0);
     QCOMPARE(windows.count(), 0);
@@ -502,7 +437,7 @@ void tst_EngineBrowser::leavingPageWithUnloadHandler()
                                        + "<script>window.onbeforeunload = function (e) {"
                                          " e.preventDefault(); e.returnValue = 'stay'; return 'stay'; };</script>"));
     m_server->setPage(QStringLiteral("/away.html"), page("Away"));
-    auto *watch = new DialogWatch(this);
+    auto *watch = new WindowWatch(this, WindowWatch::dialog);
     EngineBrowser *browser = shownBrowser();
     QSignalSpy titles(browser, &WebBrowser::titleChange);
     QSignalSpy status(browser, &WebBrowser::statusTextChange);
@@ -515,7 +450,7 @@ void tst_EngineBrowser::leavingPageWithUnloadHandler()
 
     browser->navigate(m_server->url(QStringLiteral("/away.html")));
     QTRY_VERIFY_WITH_TIMEOUT(titles.contains(QVariantList{QStringLiteral("Away")}), EngineTimeout);
-    QCOMPARE(watch->seen, 0);
+    QCOMPARE(watch->seen, QStringList());
     delete watch;
 }
 
@@ -523,8 +458,11 @@ void tst_EngineBrowser::leavingPageWithUnloadHandler()
 // says so to the server; without it the cached copy serves.
 void tst_EngineBrowser::noReadFromCache()
 {
-    auto *cacheable = new CacheableServer(this);
-    QVERIFY(cacheable->isListening());
+    // A page the engine may keep in its cache for an hour.
+    m_server->setPage(QStringLiteral("/cached.html"),
+                      LoopbackServer::Page{page("Cached"), "text/html", {{"Cache-Control", "max-age=3600"}}});
+    const QString cached = m_server->url(QStringLiteral("/cached.html"));
+    auto fetches = [this] { return m_server->countOf(QStringLiteral("/cached.html")); };
     m_server->setPage(QStringLiteral("/other.html"), page("Other"));
     EngineBrowser *browser = shownBrowser();
     QSignalSpy titles(browser, &WebBrowser::titleChange);
@@ -535,25 +473,27 @@ void tst_EngineBrowser::noReadFromCache()
     };
     const QString other = m_server->url(QStringLiteral("/other.html"));
 
-    visit(cacheable->url(), QStringLiteral("Cached"), 0);
-    QCOMPARE(cacheable->heads.size(), 1);
+    visit(cached, QStringLiteral("Cached"), 0);
+    QCOMPARE(fetches(), 1);
     visit(other, QStringLiteral("Other"), 0);
-    visit(cacheable->url(), QStringLiteral("Cached"), 0);
-    QCOMPARE(cacheable->heads.size(), 1);
+    visit(cached, QStringLiteral("Cached"), 0);
+    QCOMPARE(fetches(), 1);
 
     visit(other, QStringLiteral("Other"), 0);
-    visit(cacheable->url(), QStringLiteral("Cached"), WebBrowser::NoReadFromCache);
-    QCOMPARE(cacheable->heads.size(), 2);
-    const QByteArray head = cacheable->heads.last().toLower();
+    visit(cached, QStringLiteral("Cached"), WebBrowser::NoReadFromCache);
+    QCOMPARE(fetches(), 2);
+    const QByteArray head =
+        m_server->requestHeads.at(m_server->requests.lastIndexOf(QStringLiteral("/cached.html"))).toLower();
     QVERIFY2(head.contains("\r\ncache-control: no-cache"), head.constData());
     QVERIFY2(head.contains("\r\npragma: no-cache"), head.constData());
     visit(other, QStringLiteral("Other"), 0);
-    visit(cacheable->url(), QStringLiteral("Cached"), WebBrowser::NoReadFromCache);
-    QCOMPARE(cacheable->heads.size(), 3);
+    visit(cached, QStringLiteral("Cached"), WebBrowser::NoReadFromCache);
+    QCOMPARE(fetches(), 3);
 }
 
-// Closing a tab destroys its browser with deleteLater: its page and its
-// renderer process go with it.
+// Closing a tab destroys its browser with deleteLater: its page goes with
+// it, and the renderer process with the last page it shows. The engine runs
+// with the program's switches: the pages of one site share one renderer.
 void tst_EngineBrowser::destroyedBrowserReleasesRenderer()
 {
     QTRY_COMPARE_WITH_TIMEOUT(rendererCount(), 0, EngineTimeout);
@@ -569,14 +509,17 @@ void tst_EngineBrowser::destroyedBrowserReleasesRenderer()
     host.show();
     QSignalSpy titles(second, &WebBrowser::titleChange);
     QTRY_VERIFY_WITH_TIMEOUT(titles.contains(QVariantList{QStringLiteral("One")}), EngineTimeout);
-    QTRY_COMPARE_WITH_TIMEOUT(rendererCount(), 2, EngineTimeout);
+    QTRY_VERIFY_WITH_TIMEOUT(first->view()->title() == QStringLiteral("One"), EngineTimeout);
+    QCOMPARE(rendererCount(), 1);
 
     QPointer<QWebEnginePage> page = first->view()->page();
     QVERIFY(page);
     first->deleteLater();
     QTRY_VERIFY(!page);
-    QTRY_COMPARE_WITH_TIMEOUT(rendererCount(), 1, EngineTimeout);
+    QCOMPARE(rendererCount(), 1);
+    second->deleteLater();
+    QTRY_COMPARE_WITH_TIMEOUT(rendererCount(), 0, EngineTimeout);
 }
 
-QTEST_MAIN(tst_EngineBrowser)
+ENGINE_TEST_MAIN(tst_EngineBrowser)
 #include "tst_enginebrowser.moc"

@@ -21,6 +21,7 @@
 #include <QWebEngineProfile>
 
 using namespace EngineProgram;
+using TestSupport::entryLink;
 
 namespace {
 
@@ -155,17 +156,6 @@ private:
     {
         for (int n = 0; n < 10; ++n)
             m_server->setPage(QStringLiteral("/reklama/%1.html").arg(n), page);
-    }
-
-    // The link index of entry k of the shown section.
-    static int entryLink(int k)
-    {
-        const auto &boxes = decl().LinkBoxes;
-        for (int i = 0; i < boxes.size(); ++i) {
-            if (boxes[i].Target == QStringLiteral("mult%1").arg(k))
-                return i;
-        }
-        return -1;
     }
 
     int popupRequests() const
@@ -461,12 +451,6 @@ private slots:
     }
 };
 
-int main(int argc, char **argv)
-{
-    EngineProgram::closeTheNetwork();
-    QApplication app(argc, argv);
-    TestHostile test;
-    return QTest::qExec(&test, argc, argv);
-}
+ENGINE_TEST_MAIN(TestHostile)
 
 #include "tst_hostile.moc"

@@ -5,6 +5,7 @@
 #include "EngineProgram.h"
 #include "TestSupport.h"
 
+#include "engine/BrowserProfile.h"
 #include "web/usrReklamaX.h"
 
 #include <QApplication>
@@ -18,9 +19,7 @@
 
 #include <QtTest>
 
-namespace {
-constexpr int EngineTimeout = 30000;
-}
+using EngineProgram::EngineTimeout;
 
 
 class TestReklamaEngine : public QObject
@@ -57,15 +56,7 @@ private:
     }
 
     // The address handed to the default browser, read back from the page it opened.
-    QString handedOff(int i) const
-    {
-        QFile file(m_opener.opened.value(i));
-        if (!file.open(QIODevice::ReadOnly))
-            return {};
-        const QByteArray page = file.readAll();
-        const qsizetype start = page.indexOf("url=") + 4;
-        return QString::fromLatin1(page.mid(start, page.indexOf("'>", start) - start));
-    }
+    QString handedOff(int i) const { return m_opener.handedOff(i); }
 
     QList<QWidget *> shownWindows() const
     {
@@ -137,6 +128,8 @@ private slots:
         startAndWaitForTheAd();
         QCOMPARE(m_server->countOf(adPath()), 1);
         QCOMPARE(view()->title(), m_strip->TitleKey);
+        // The strip's page lives in the strip's own profile, not the tabs'.
+        QCOMPARE(view()->page()->profile(), BrowserProfile::strip());
     }
 
     void aPageWithAnotherTitleKeepsThePlaceholder()
@@ -285,17 +278,6 @@ private slots:
     }
 };
 
-int main(int argc, char **argv)
-{
-    // Whatever the engine would fetch from any host but the loopback server
-    // goes to a closed local port instead of the network.
-    QByteArray flags = qgetenv("QTWEBENGINE_CHROMIUM_FLAGS");
-    flags += " --proxy-server=http://127.0.0.1:9";
-    qputenv("QTWEBENGINE_CHROMIUM_FLAGS", flags);
-    QCoreApplication::setAttribute(Qt::AA_ShareOpenGLContexts);
-    QApplication app(argc, argv);
-    TestReklamaEngine test;
-    return QTest::qExec(&test, argc, argv);
-}
+ENGINE_TEST_MAIN(TestReklamaEngine)
 
 #include "tst_reklama_engine.moc"

@@ -9,6 +9,7 @@
 #include "TestSupport.h"
 
 #include "engine/BrowserProfile.h"
+#include "pageview/PictureBox.h"
 #include "pageview/VyborLinksM.h"
 #include "tabs/TabManager.h"
 #include "tabs/TabNotice.h"
@@ -27,6 +28,9 @@ namespace {
 // The page of entry 2 of section 1, and that entry's link on the first page.
 const QString EntryPage = QStringLiteral("/mults/?id=1-2");
 constexpr int EntryLink = 40;
+// A page whose renderer ends again this soon after it was loaded again is
+// left as it is.
+constexpr qint64 RecoveryIntervalMs = 5000;
 } // namespace
 
 class TestTabPages : public QObject
@@ -186,17 +190,24 @@ private slots:
         sinceKill.start();
         killRenderer(tab);
         QTRY_COMPARE_WITH_TIMEOUT(m_server.countOf(EntryPage), 2, EngineTimeout);
+        QElapsedTimer sinceReload;
+        sinceReload.start();
         QTRY_COMPARE_WITH_TIMEOUT(titleOf(tab), QStringLiteral("Cartoon 1-2"), EngineTimeout);
         QTRY_VERIFY_WITH_TIMEOUT(viewOf(tab)->page()->renderProcessPid() > 0, EngineTimeout);
 
-        // Killed again at once: the page stays as it is.
+        // Killed again at once: within 5 s of its reload the page stays as it
+        // is. The program's clock started after sinceKill and before
+        // sinceReload, which bound it; a machine so slow that 5 s have surely
+        // passed must see one reload more, and only one.
+        const qint64 atLeast = sinceReload.elapsed();
         QSignalSpy ended(viewOf(tab)->page(), &QWebEnginePage::renderProcessTerminated);
         killRenderer(tab);
         QTRY_COMPARE_WITH_TIMEOUT(ended.count(), 1, EngineTimeout);
+        const qint64 atMost = sinceKill.elapsed();
         bool flushed = false;
         QTimer::singleShot(0, this, [&flushed] { flushed = true; });
         QTRY_VERIFY(flushed);
-        if (sinceKill.elapsed() < 4000) {
+        if (atMost < RecoveryIntervalMs) {
             QCOMPARE(m_server.countOf(EntryPage), 2);
             // The tab says so in its own area; its button loads the page again.
             auto *notice = tab->findChild<TabNotice *>();
@@ -206,7 +217,10 @@ private slots:
             QTest::mouseClick(again, Qt::LeftButton);
             QTRY_COMPARE_WITH_TIMEOUT(m_server.countOf(EntryPage), 3, EngineTimeout);
             QTRY_VERIFY(!tab->findChild<TabNotice *>());
+        } else if (atLeast >= RecoveryIntervalMs) {
+            QTRY_COMPARE_WITH_TIMEOUT(m_server.countOf(EntryPage), 3, EngineTimeout);
         }
+        QVERIFY(m_server.countOf(EntryPage) <= 3);
 
         killRenderer(strip->WebBrowser1);
         QTRY_VERIFY_WITH_TIMEOUT(!strip->Picture1->isHidden(), EngineTimeout);
@@ -235,12 +249,6 @@ private slots:
     }
 };
 
-int main(int argc, char **argv)
-{
-    EngineProgram::closeTheNetwork();
-    QApplication app(argc, argv);
-    TestTabPages test;
-    return QTest::qExec(&test, argc, argv);
-}
+ENGINE_TEST_MAIN(TestTabPages)
 
 #include "tst_tabpages.moc"

@@ -24,8 +24,7 @@ private:
     QString dataPath() const { return m_dir.path() + QStringLiteral("/Data/"); }
     PictureBox &canvas() { return *frmForma::instance().picText; }
 
-    static QPoint centre(const LinkBox &b) { return QPoint((b.X1 + b.X2) / 2, (b.Y1 + b.Y2) / 2); }
-    QPoint centreOf(int index) { return centre(decl().LinkBoxes[index]); }
+    QPoint centreOf(int index) { return linkCentre(decl().LinkBoxes[index]); }
 
     // Qt drops a move to the position it last saw, so go through another
     // point first: every move here is a real one.
@@ -40,16 +39,6 @@ private:
     {
         const LinkBox &b = decl().LinkBoxes[index];
         return canvas().image().pixelColor((b.X1 + b.X2) / 2, b.Y1);
-    }
-
-    // Index of the link with this target.
-    int linkOf(const QString &target)
-    {
-        const auto &boxes = decl().LinkBoxes;
-        for (int i = 0; i < boxes.size(); ++i)
-            if (boxes[i].Target == target)
-                return i;
-        return -1;
     }
 
     void clickLink(int index, Qt::MouseButton button = Qt::LeftButton)

@@ -44,26 +44,6 @@ QList<QRect> stripGeometry()
     return rects;
 }
 
-// The press and release of the close gesture, sent to the close button as
-// the window system reports them: the release goes to the button that got the
-// press, at a position in the button's own pixels.
-void closeGesture(int i, QPoint releaseAt = QPoint(7, 7))
-{
-    QLabel *button = tab(i)->picClose;
-    QTest::mousePress(button, Qt::LeftButton, {}, QPoint(7, 7));
-    QTest::mouseRelease(button, Qt::LeftButton, {}, releaseAt);
-}
-
-// A left click on tab i at a point of the tab, given to the child under it.
-void clickTab(int i, QPoint at = QPoint(20, 12))
-{
-    usrPanel *t = tab(i);
-    QWidget *target = t->childAt(at);
-    if (!target)
-        target = t;
-    QTest::mouseClick(target, Qt::LeftButton, {}, target->mapFrom(t, at));
-}
-
 void postClick(QWidget *target, QPoint at)
 {
     const QPointF pos(at);
@@ -76,6 +56,9 @@ void postClick(QWidget *target, QPoint at)
 
 } // namespace
 
+using TestSupport::clickTab;
+using TestSupport::closeGesture;
+
 class TestTabManager : public QObject
 {
     Q_OBJECT
@@ -84,13 +67,7 @@ private slots:
     // Start-up as the program does it, up to the first page.
     void init()
     {
-        FakeBrowser::install();
-        frmForma::destroyInstance();
-        TestSupport::resetState(m_data.path() + QStringLiteral("/Data/"));
-        auto &f = forma();
-        decl().PageCanvas = f.picText;
-        f.Form_Load();
-        QCoreApplication::processEvents();
+        TestSupport::loadWindow(m_data.path() + QStringLiteral("/Data/"));
         ActivePanelM(0);
     }
 

@@ -205,12 +205,17 @@ private slots:
         QCOMPARE(r.status, 0);
         const QStringList lines = QString::fromUtf8(r.out).split(u'\n', Qt::SkipEmptyParts);
         QCOMPARE(lines.size(), 10);
+        // The titles the maker's advertising pages 0.html to 9.html carry,
+        // worked out by hand from the generator's published recurrence.
+        const QStringList keys{u"9874455188"_s, u"9478797968"_s, u"1882149858"_s, u"1386582738"_s,
+                               u"1889834628"_s, u"1393275598"_s, u"1897517488"_s, u"1311859368"_s,
+                               u"1715392258"_s, u"1318644138"_s};
         static const QRegularExpression shape(u"^(\\d)\\.html\\t([1-9]{10})$"_s);
         for (int n = 0; n < 10; ++n) {
             const auto m = shape.match(lines[n]);
             QVERIFY2(m.hasMatch(), qPrintable(lines[n]));
             QCOMPARE(m.captured(1).toInt(), n);
-            QCOMPARE(m.captured(2), TitleKeyFor(n));
+            QCOMPARE(m.captured(2), keys[n]);
         }
     }
 

@@ -40,16 +40,9 @@ usrPanel *tab(int i)
     return frmForma::instance().usrPanel1.value(i);
 }
 
-// A left click at a point of the tab, given to the child control under it.
-void clickTab(usrPanel *t, QPoint at)
-{
-    QWidget *target = t->childAt(at);
-    if (!target)
-        target = t;
-    QTest::mouseClick(target, Qt::LeftButton, {}, target->mapFrom(t, at));
-}
-
 } // namespace
+
+using TestSupport::clickTab;
 
 class TestUsrPanel : public QObject
 {
@@ -58,13 +51,7 @@ class TestUsrPanel : public QObject
 private slots:
     void init()
     {
-        FakeBrowser::install();
-        frmForma::destroyInstance();
-        TestSupport::resetState(m_data.path() + QStringLiteral("/Data/"));
-        auto &f = frmForma::instance();
-        decl().PageCanvas = f.picText;
-        f.Form_Load();
-        QCoreApplication::processEvents();
+        TestSupport::loadWindow(m_data.path() + QStringLiteral("/Data/"));
         // Tab 1 inactive, tab 2 active.
         NewPanelM(QStringLiteral("Один"), QStringLiteral("http://127.0.0.1:9/1"));
         NewPanelM(QStringLiteral("Два"), QStringLiteral("http://127.0.0.1:9/2"));
