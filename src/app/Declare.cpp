@@ -34,6 +34,7 @@ void Declare::reset()
     LinkBoxes.clear();
     LastLink = 0;
     HoverLink = 0;
+    FocusLink = -1;
     PenX = PenY = LineRight = MaxRight = 0;
     PageCanvas = nullptr;
 }

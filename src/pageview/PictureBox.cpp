@@ -174,12 +174,30 @@ void PictureBox::print(int x, int y, const QString &text)
     update(QRect(x, y, std::max(width() - x, 0), lineHeight));
 }
 
-void PictureBox::drawBox(int x1, int y1, int x2, int y2, const QColor &color)
+void PictureBox::drawBox(int x1, int y1, int x2, int y2, const QColor &color, bool dotted)
 {
     QPainter &p = painter();
-    p.setPen(QPen(color, 0));
-    p.setBrush(Qt::NoBrush);
-    p.drawRect(QRect(QPoint(x1, y1), QPoint(x2 - 1, y2 - 1)));
+    // Edges as filled pixels, so a box covers the same whole pixels of the
+    // page at every screen resolution.
+    if (!dotted) {
+        p.fillRect(QRect(x1, y1, x2 - x1 + 1, 1), color);
+        p.fillRect(QRect(x1, y2, x2 - x1 + 1, 1), color);
+        p.fillRect(QRect(x1, y1, 1, y2 - y1 + 1), color);
+        p.fillRect(QRect(x2, y1, 1, y2 - y1 + 1), color);
+    } else {
+        for (int x = x1; x <= x2; ++x) {
+            if ((x + y1) % 2 == 0)
+                p.fillRect(QRect(x, y1, 1, 1), color);
+            if ((x + y2) % 2 == 0)
+                p.fillRect(QRect(x, y2, 1, 1), color);
+        }
+        for (int y = y1 + 1; y < y2; ++y) {
+            if ((x1 + y) % 2 == 0)
+                p.fillRect(QRect(x1, y, 1, 1), color);
+            if ((x2 + y) % 2 == 0)
+                p.fillRect(QRect(x2, y, 1, 1), color);
+        }
+    }
     drawnOn(QRect(QPoint(x1, y1), QPoint(x2, y2)));
     update(QRect(QPoint(x1, y1), QPoint(x2, y2)));
 }

@@ -46,8 +46,9 @@ public:
     // box: a page grows line by line and takes its final size once.
     void reserveHeight(int height);
 
-    // Outline of the box from (x1, y1) to (x2, y2), both corners included.
-    void drawBox(int x1, int y1, int x2, int y2, const QColor &color);
+    // Outline of the box from (x1, y1) to (x2, y2), both corners included;
+    // dotted, it sets every other pixel along the edges and leaves the rest.
+    void drawBox(int x1, int y1, int x2, int y2, const QColor &color, bool dotted = false);
     // The same box, filled.
     void fillBox(int x1, int y1, int x2, int y2, const QColor &color);
 

@@ -104,8 +104,11 @@ frmFound::frmFound()
                             QStringLiteral("Arial")});
     setFont(windowFont);
     setAutoFillBackground(true);
+    // The grey is fixed, and so is the text on it: the desktop's text colour
+    // may be a light one.
     QPalette pal = palette();
     pal.setColor(QPalette::Window, QColor(192, 192, 192));
+    pal.setColor(QPalette::WindowText, Qt::black);
     setPalette(pal);
 
     createControls();
@@ -130,6 +133,8 @@ void frmFound::createControls()
     kFound->setDefault(false);
     QPalette buttonPal = kFound->palette();
     buttonPal.setColor(QPalette::Button, QColor(192, 192, 192));
+    buttonPal.setColor(QPalette::ButtonText, Qt::black);
+    buttonPal.setColor(QPalette::Disabled, QPalette::ButtonText, QColor(72, 72, 72));
     kFound->setPalette(buttonPal);
 
     selTypFonud = new QComboBox(this);
@@ -143,6 +148,9 @@ void frmFound::createControls()
     Label2 = new QLabel(QStringLiteral("Текст:"), this);
     Label2->setGeometry(4, 8, 54, 20);
     Label2->setAlignment(Qt::AlignLeft | Qt::AlignTop);
+    // The label names the field for assistive technology.
+    Label2->setBuddy(Text1);
+    selTypFonud->setAccessibleName(QStringLiteral("Где искать"));
 
     List1 = new QListWidget(this);
     List1->setGeometry(4, 68, 569, 259);
@@ -150,6 +158,7 @@ void frmFound::createControls()
     List1->setSelectionMode(QAbstractItemView::SingleSelection);
     List1->setSortingEnabled(false);
     List1->setUniformItemSizes(true);
+    List1->setAccessibleName(QStringLiteral("Найденные мультфильмы"));
 
     setTabOrder(Text1, kFound);
     setTabOrder(kFound, selTypFonud);
