@@ -236,8 +236,11 @@ void picText_GotFocus(Qt::FocusReason reason)
 void picText_LostFocus(Qt::FocusReason reason)
 {
     // Left by Tab or a click elsewhere, the page lets go of its link; a menu,
-    // a dialog or another tab in front of it only hides the page for a while.
-    if (reason == Qt::TabFocusReason || reason == Qt::BacktabFocusReason || reason == Qt::MouseFocusReason)
+    // a dialog or another tab in front of it only hides the page for a while
+    // (hidden, the page hands the keyboard on as Tab would).
+    const PictureBox *canvas = decl().PageCanvas;
+    if ((reason == Qt::TabFocusReason || reason == Qt::BacktabFocusReason || reason == Qt::MouseFocusReason)
+        && canvas && canvas->isVisible())
         SetFocusLink(-1);
 }
 

@@ -337,6 +337,39 @@ inline bool samePixels(const QImage &a, const QImage &b)
     return true;
 }
 
+// Openbox on the X server for as long as it lives: windows get the
+// keyboard when they open, as on a desktop.
+class WindowManager
+{
+public:
+    bool start()
+    {
+        m_wm.setProcessChannelMode(QProcess::ForwardedErrorChannel);
+        m_wm.start(QStringLiteral("openbox"), {QStringLiteral("--sm-disable")});
+        return m_wm.waitForStarted(10000)
+            && waitFor([] { return run(QStringLiteral("wmctrl"), {QStringLiteral("-m")}).contains(u"Openbox"); });
+    }
+    ~WindowManager()
+    {
+        m_wm.terminate();
+        m_wm.waitForFinished(10000);
+    }
+
+private:
+    QProcess m_wm;
+};
+
+// True when the X window carries an icon of its own (_NET_WM_ICON).
+inline bool hasIcon(const QString &window)
+{
+    // The first icon's width and height, as numbers.
+    const QString size = run(QStringLiteral("xprop"), {QStringLiteral("-id"), window, QStringLiteral("-f"),
+                                                       QStringLiteral("_NET_WM_ICON"), QStringLiteral("32c"),
+                                                       QStringLiteral(" = $0 $1\n"), QStringLiteral("_NET_WM_ICON")});
+    const QStringList v = size.section(QLatin1String(" = "), 1).split(QLatin1Char(' '));
+    return v.size() == 2 && v[0].toInt() > 0 && v[1].toInt() > 0;
+}
+
 inline bool isBlue(QRgb c)
 {
     return qBlue(c) > 150 && qRed(c) < 130 && qGreen(c) < 130;
