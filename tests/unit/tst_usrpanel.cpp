@@ -9,7 +9,12 @@
 #include "FakeBrowser.h"
 #include "TestSupport.h"
 
+#include "search/frmFound.h"
+#include "web/frmOprog.h"
+
+#include <QApplication>
 #include <QLabel>
+#include <QPushButton>
 #include <QtTest>
 
 namespace {
@@ -47,6 +52,38 @@ void clickTab(usrPanel *t, QPoint at)
     if (!target)
         target = t;
     QTest::mouseClick(target, Qt::LeftButton, {}, target->mapFrom(t, at));
+}
+
+// Relative luminance of a colour, by the sRGB formula of the web's contrast
+// guidelines.
+double luminance(const QColor &c)
+{
+    auto channel = [](int v) {
+        const double x = v / 255.0;
+        return x <= 0.03928 ? x / 12.92 : std::pow((x + 0.055) / 1.055, 2.4);
+    };
+    return 0.2126 * channel(c.red()) + 0.7152 * channel(c.green()) + 0.0722 * channel(c.blue());
+}
+
+// The contrast of the text in a picture of a control: its commonest colour
+// is the background, the colour farthest from it the text's.
+double textContrast(const QImage &image)
+{
+    QHash<QRgb, int> counts;
+    for (int y = 0; y < image.height(); ++y)
+        for (int x = 0; x < image.width(); ++x)
+            ++counts[image.pixel(x, y)];
+    QRgb back = 0;
+    for (auto it = counts.cbegin(); it != counts.cend(); ++it)
+        if (it.value() > counts.value(back))
+            back = it.key();
+    const double lb = luminance(QColor(back));
+    double best = 1;
+    for (auto it = counts.cbegin(); it != counts.cend(); ++it) {
+        const double l = luminance(QColor(it.key()));
+        best = std::max(best, (std::max(l, lb) + 0.05) / (std::min(l, lb) + 0.05));
+    }
+    return best;
 }
 
 } // namespace
@@ -120,6 +157,45 @@ private slots:
         }
         QVERIFY(grey > box.width() * box.height() / 2);
         QVERIFY(ink > 20);
+    }
+
+    // Under a dark desktop palette the text on the program's fixed greys
+    // keeps a contrast of 4.5 : 1 at least.
+    void readableUnderDarkPalette_data()
+    {
+        QTest::addColumn<int>("control");
+        QTest::newRow("active tab") << 0;
+        QTest::newRow("inactive tab") << 1;
+        QTest::newRow("search label") << 2;
+        QTest::newRow("search button") << 3;
+        QTest::newRow("about line") << 4;
+    }
+    void readableUnderDarkPalette()
+    {
+        QFETCH(int, control);
+        const QPalette before = QApplication::palette();
+        QPalette dark(QColor(53, 53, 53));
+        dark.setColor(QPalette::WindowText, Qt::white);
+        dark.setColor(QPalette::ButtonText, Qt::white);
+        dark.setColor(QPalette::Text, Qt::white);
+        dark.setColor(QPalette::Base, QColor(35, 35, 35));
+        QApplication::setPalette(dark);
+        QImage text;
+        if (control <= 1) {
+            usrPanel fresh(frmForma::instance().client);
+            fresh.NewFon(control == 0 ? ActiveTabColor : InactiveTabColor);
+            text = fresh.grab(fresh.Label1->geometry()).toImage();
+        } else if (control <= 3) {
+            frmFound *found = frmFound::Show();
+            QWidget *w = control == 2 ? static_cast<QWidget *>(found->Label2) : found->kFound;
+            text = found->grab(w->geometry().adjusted(4, 4, -4, -4)).toImage();
+            frmFound::destroyInstance();
+        } else {
+            frmOprog about;
+            text = about.grab(about.Label2[6]->geometry()).toImage();
+        }
+        QApplication::setPalette(before);
+        QVERIFY2(textContrast(text) >= 4.5, qPrintable(QString::number(textContrast(text))));
     }
 
     // A long caption disappears under the close square and shows again to
