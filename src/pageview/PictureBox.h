@@ -55,7 +55,8 @@ public:
     // Clears the whole image to the background colour.
     void clear();
 
-    // What the box shows: the retained image at the box's size.
+    // What the box shows: the retained image at the box's size, in the
+    // screen's pixels.
     QImage image() const;
 
 signals:
@@ -98,6 +99,8 @@ private:
     const Glyph &glyph(char16_t c) const;
 
     QImage m_image;
+    // The image's size in pixels of the layout.
+    QSize m_area;
     QPainter m_painter;
     QColor m_back = Qt::white;
     QColor m_fore = Qt::black;

@@ -95,7 +95,16 @@ usrPanel::usrPanel(QWidget *parent) : QWidget(parent)
     picClose = new QLabel(picFon);
     picClose->setObjectName(QStringLiteral("picClose"));
     picClose->setAlignment(Qt::AlignLeft | Qt::AlignTop);
-    picClose->setPixmap(QPixmap::fromImage(closePicture()));
+    // The padlock's pixels as squares of the screen's pixels, never blurred
+    // by scaling.
+    const qreal scale = devicePixelRatioF();
+    QImage padlock = closePicture();
+    if (scale != 1) {
+        padlock = padlock.scaled(QSize(qRound(15 * scale), qRound(15 * scale)), Qt::IgnoreAspectRatio,
+                                 Qt::FastTransformation);
+        padlock.setDevicePixelRatio(scale);
+    }
+    picClose->setPixmap(QPixmap::fromImage(padlock));
     picClose->setGeometry(5, 4, 15, 15);
     picClose->installEventFilter(this);
 
