@@ -337,28 +337,6 @@ inline bool samePixels(const QImage &a, const QImage &b)
     return true;
 }
 
-// Openbox on the X server for as long as it lives: windows get the
-// keyboard when they open, as on a desktop.
-class WindowManager
-{
-public:
-    bool start()
-    {
-        m_wm.setProcessChannelMode(QProcess::ForwardedErrorChannel);
-        m_wm.start(QStringLiteral("openbox"), {QStringLiteral("--sm-disable")});
-        return m_wm.waitForStarted(10000)
-            && waitFor([] { return run(QStringLiteral("wmctrl"), {QStringLiteral("-m")}).contains(u"Openbox"); });
-    }
-    ~WindowManager()
-    {
-        m_wm.terminate();
-        m_wm.waitForFinished(10000);
-    }
-
-private:
-    QProcess m_wm;
-};
-
 // True when the X window carries an icon of its own (_NET_WM_ICON).
 inline bool hasIcon(const QString &window)
 {
