@@ -56,9 +56,8 @@ tabs = lambda: [(t.name, t.getState().contains(pyatspi.STATE_SELECTED), t)
 press = lambda o: o.queryAction().doAction(0)
 
 
-def pixel(x, y):
-    return subprocess.run(['import', '-window', 'root', '-crop', '1x1+%d+%d' % (x, y), '-depth', '8', 'txt:-'],
-                          capture_output=True, text=True).stdout.split()[-2]
+pixel = lambda x, y: subprocess.run(['import', '-window', 'root', '-crop', '1x1+%d+%d' % (x, y), '-depth', '8',
+                                     'txt:-'], capture_output=True, text=True).stdout.split()[-2]
 
 
 server = http.server.ThreadingHTTPServer(('127.0.0.1', 0), Site)
@@ -70,9 +69,9 @@ try:
     # Section 1: the heading, the sections 2 to 40, the entries from 1.
     wait(lambda: page().name == 'Каталог, раздел 1' and len(links()) > 39, 'the page of section 1')
     names = [link.name for link in links()]
-    wait(lambda: page()[0].getRole() == pyatspi.ROLE_HEADING and page()[0].name == 'Mirelka online', 'heading')
-    wait(lambda: names[:39] == ['Раздел %d' % n for n in range(2, 41)], 'section links %r' % names[:39])
-    wait(lambda: all(n.startswith('%d) ' % k) for k, n in enumerate(names[39:], 1)), 'entries %r' % names[39:])
+    wait(lambda: page()[0].getRole() == pyatspi.ROLE_HEADING and page()[0].name == 'Mirelka online'
+         and names[:39] == ['Раздел %d' % n for n in range(2, 41)]
+         and all(n.startswith('%d) ' % k) for k, n in enumerate(names[39:], 1)), 'the links %r' % names)
     # A link's bounds are where it is drawn: the pointer at their centre
     # outlines it along their top edge.
     x, y, w, h = links()[5].queryComponent().getExtents(pyatspi.DESKTOP_COORDS)

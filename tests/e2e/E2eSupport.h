@@ -340,12 +340,10 @@ inline bool samePixels(const QImage &a, const QImage &b)
 // True when the X window carries an icon of its own (_NET_WM_ICON).
 inline bool hasIcon(const QString &window)
 {
-    // The first icon's width and height, as numbers.
-    const QString size = run(QStringLiteral("xprop"), {QStringLiteral("-id"), window, QStringLiteral("-f"),
-                                                       QStringLiteral("_NET_WM_ICON"), QStringLiteral("32c"),
-                                                       QStringLiteral(" = $0 $1\n"), QStringLiteral("_NET_WM_ICON")});
-    const QStringList v = size.section(QLatin1String(" = "), 1).split(QLatin1Char(' '));
-    return v.size() == 2 && v[0].toInt() > 0 && v[1].toInt() > 0;
+    // The first icon's width, as a number.
+    return run(QStringLiteral("xprop"), {QStringLiteral("-id"), window, QStringLiteral("-f"), QStringLiteral("_NET_WM_ICON"),
+                                         QStringLiteral("32c"), QStringLiteral(" = $0\n"), QStringLiteral("_NET_WM_ICON")})
+               .section(QLatin1String(" = "), 1).toInt() > 0;
 }
 
 inline bool isBlue(QRgb c)

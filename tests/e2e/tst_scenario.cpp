@@ -231,6 +231,7 @@ private slots:
     // kin, the menu by Alt+М and F10, the search and the about window's link.
     void keyboardOnly()
     {
+        using namespace Qt::StringLiterals;
         TestSupport::startProgram(E2e::binDir() + QStringLiteral("/Data/"));
         const QList<LinkBox> boxes1 = decl().LinkBoxes;
         NomerStranicyM(7);
@@ -273,36 +274,31 @@ private slots:
             return id;
         };
 
-        // Tab: the number 2; 39 more: entry 1, which Enter opens.
-        keys(QStringLiteral("Tab"));
-        QVERIFY(outlined(boxes1[0]));
-        keys(QStringLiteral("Tab"), 39);
-        QVERIFY(outlined(boxes1[39]));
-        keep(QStringLiteral("kb-01-entry1"));
-        keys(QStringLiteral("Return"));
-        QVERIFY(shows(colours[0]));
-        // Ctrl+Tab wraps round to the catalogue, where entry 1 keeps the
-        // keyboard; 34 Shift+Tabs back to the number 7, and Space draws it.
-        keys(QStringLiteral("ctrl+Tab"));
-        QVERIFY(outlined(boxes1[39]));
-        keys(QStringLiteral("shift+Tab"), 34);
-        QVERIFY(outlined(boxes1[5]) && boxes1[5].Target == QLatin1String("list7"));
-        keys(QStringLiteral("space"));
-        // Shift+Tab from before the first link: the last entry, scrolled to.
-        keys(QStringLiteral("shift+Tab"));
-        QVERIFY(outlined(last, scrolled));
-        keep(QStringLiteral("kb-02-section7-last-entry"));
-        keys(QStringLiteral("KP_Enter"));
-        QVERIFY(shows(colours[1]));
-        // Tabs 0 (the catalogue), 1 green, 2 red, the last one active.
-        const QPair<QString, QColor> steps[] = {
-            {QStringLiteral("ctrl+Prior"), colours[0]}, {QStringLiteral("ctrl+shift+Tab"), QColor()},
-            {QStringLiteral("ctrl+shift+Tab"), colours[1]}, {QStringLiteral("ctrl+Next"), QColor()},
-            {QStringLiteral("ctrl+Tab"), colours[0]}, {QStringLiteral("ctrl+w"), QColor()},
-            {QStringLiteral("ctrl+Tab"), colours[1]}};
-        for (const auto &[k, colour] : steps) {
-            keys(k);
-            QVERIFY2(colour.isValid() ? shows(colour) : outlined(last, scrolled), qPrintable(k));
+        // Each step: keys, how many times, then the colour of the tab shown
+        // or the link outlined on the page (scrolled by `scroll`).
+        struct Step { QString keys; int times; QColor shown; LinkBox link = {}; int scroll = 0; };
+        const QColor none;
+        const Step steps[] = {
+            // Tab: the number 2; 39 more: entry 1, which Enter opens.
+            {u"Tab"_s, 1, none, boxes1[0]}, {u"Tab"_s, 39, none, boxes1[39]}, {u"Return"_s, 1, colours[0]},
+            // Ctrl+Tab wraps round to the catalogue, entry 1 still outlined;
+            // 34 back to the number 7, which Space draws; Shift+Tab from
+            // before its first link: the last entry, scrolled to, and opened.
+            {u"ctrl+Tab"_s, 1, none, boxes1[39]}, {u"shift+Tab"_s, 34, none, boxes1[5]}, {u"space"_s, 1, none},
+            {u"shift+Tab"_s, 1, none, last, scrolled}, {u"KP_Enter"_s, 1, colours[1]},
+            // Tabs 0 (the catalogue), 1 green, 2 red: back and forth, wrapping.
+            {u"ctrl+Prior"_s, 1, colours[0]}, {u"ctrl+shift+Tab"_s, 1, none, last, scrolled},
+            {u"ctrl+shift+Tab"_s, 1, colours[1]}, {u"ctrl+Next"_s, 1, none, last, scrolled},
+            {u"ctrl+Tab"_s, 1, colours[0]}, {u"ctrl+w"_s, 1, none, last, scrolled}, {u"ctrl+Tab"_s, 1, colours[1]}};
+        QCOMPARE(boxes1[5].Target, u"list7"_s);
+        for (const Step &step : steps) {
+            keys(step.keys, step.times);
+            if (step.shown.isValid())
+                QVERIFY2(shows(step.shown), qPrintable(step.keys));
+            else if (!step.link.Target.isEmpty())
+                QVERIFY2(outlined(step.link, step.scroll), qPrintable(step.keys));
+            if (step.scroll)
+                keep(u"kb-01-"_s + step.keys);
         }
 
         // F3: the search window, with the program's icon, and a hit.
