@@ -253,8 +253,7 @@ private slots:
         QVERIFY(program.start());
         QVERIFY(E2e::waitFor([&] { return blueIn(pageOnScreen(), QRect(0, 0, 300, 60)) > 50; }));
         auto keys = [](const QString &k, int times = 1) {
-            E2e::xdo({QStringLiteral("key"), QStringLiteral("--delay"), QStringLiteral("20"), QStringLiteral("--repeat"),
-                      QString::number(times), k});
+            E2e::xdo(QStringList{u"key"_s, u"--delay"_s, u"20"_s, u"--repeat"_s, QString::number(times)} + k.split(u' '));
         };
         auto shows = [&](const QColor &c) { return E2e::waitFor([&] { return QColor(client().pixel(400, 400)) == c; }); };
         // A link's dotted outline, the page scrolled by `scroll`: every other
@@ -302,44 +301,39 @@ private slots:
         }
 
         // F3: the search window, with the program's icon, and a hit.
-        keys(QStringLiteral("F3"));
-        const QString search = window(QStringLiteral("Поиск"));
+        keys(u"F3"_s);
+        const QString search = window(u"Поиск"_s);
         QVERIFY(E2e::hasIcon(search));
         program.type(cartoons[2].Title);
-        keys(QStringLiteral("Return"));
-        // The hit listed: dark letters in the list's first line.
-        QVERIFY(E2e::waitFor([&] {
+        keys(u"Return"_s);
+        QVERIFY(E2e::waitFor([&] { // the hit listed: dark letters in the list's first line
             const QImage d = program.grabScreen().copy(Program::geometryOf(search));
             int dark = 0;
             for (int x = 8; x < 300; ++x)
                 dark += QColor(d.pixel(x, 80)).lightness() < 80;
             return dark > 5;
         }));
-        keys(QStringLiteral("Down"));
-        keys(QStringLiteral("Return"));
+        keys(u"Down Return"_s);
         QVERIFY(shows(colours[2]));
         // Back in the main window: Alt+М opens the menu on Search; three down
-        // is the about window, with the icon; Tab, the site link; Enter follows it.
-        QVERIFY(E2e::waitFor([&] { return E2e::run(QStringLiteral("xdotool"), {QStringLiteral("getwindowfocus")}) == program.window(); }));
-        keys(QStringLiteral("alt+Cyrillic_EM"));
+        // is the about window, with the icon; Tab, the site link, Enter follows
+        // it; Tab, OK, Enter closes the window.
+        QVERIFY(E2e::waitFor([&] { return E2e::run(u"xdotool"_s, {u"getwindowfocus"_s}) == program.window(); }));
+        keys(u"alt+Cyrillic_EM"_s);
         E2e::settle(400);
-        keys(QStringLiteral("Down"), 3);
-        keys(QStringLiteral("Return"));
-        const QString about = window(QStringLiteral("О программе"));
+        keys(u"Down Down Down Return"_s);
+        const QString about = window(u"О программе"_s);
         QVERIFY(E2e::hasIcon(about));
         E2e::settle(500);
-        keys(QStringLiteral("Tab"));
-        keys(QStringLiteral("Return"));
+        keys(u"Tab Return"_s);
         QVERIFY(E2e::waitFor([&] { return program.opened().size() == 1; }));
-        program.keep(program.grabScreen().copy(Program::geometryOf(about)), QStringLiteral("scenario-kb-03-about"));
-        keys(QStringLiteral("Tab"));
-        keys(QStringLiteral("Return"));
-        QVERIFY(E2e::waitFor([&] { return Program::windowNamed(QStringLiteral("О программе")).isEmpty(); }));
+        program.keep(program.grabScreen().copy(Program::geometryOf(about)), u"scenario-kb-03-about"_s);
+        keys(u"Tab Return"_s);
+        QVERIFY(E2e::waitFor([&] { return Program::windowNamed(u"О программе"_s).isEmpty(); }));
         // F10, Exit.
-        keys(QStringLiteral("F10"));
+        keys(u"F10"_s);
         E2e::settle(400);
-        keys(QStringLiteral("Up"));
-        keys(QStringLiteral("Return"));
+        keys(u"Up Return"_s);
         QVERIFY(program.waitForExit(15000));
         m_program = nullptr;
         wm.terminate();
