@@ -10,33 +10,29 @@ TITLE = 'Страница мультфильма'
 requests = []
 
 
-class Site(http.server.BaseHTTPRequestHandler):
-    # The engine's proxy: it answers for the program's made-up hosts.
+class Site(http.server.BaseHTTPRequestHandler):  # the engine's proxy, for the program's made-up hosts
     def do_GET(self):
         requests.append(self.path)
-        body = ('<html><head><title>%s</title></head><body><h1>Кот</h1></body></html>' % TITLE).encode()
         self.send_response(200 if '/mults/?id=' in self.path else 404)
         self.send_header('Content-Type', 'text/html; charset=utf-8')
         self.end_headers()
-        self.wfile.write(body)
+        self.wfile.write(('<html><head><title>%s</title></head><body><h1>Кот</h1></body></html>' % TITLE).encode())
 
-    def log_message(self, *args):
-        pass
+    log_message = lambda *args: None
 
 
 def wait(condition, what, timeout=30):
     end = time.time() + timeout
     while True:
-        try:
+        try:  # the tree changes under us: ask again
             if condition():
                 return condition()
-        except Exception:  # the tree changes under us: ask again
+        except Exception:
             pass
         if time.time() >= end:
-            break
+            print('FAIL:', what, flush=True)
+            sys.exit(1)
         time.sleep(0.2)
-    print('FAIL:', what, flush=True)
-    sys.exit(1)
 
 
 def find(root, role, name=None, every=False):
@@ -54,8 +50,6 @@ links = lambda: [c for c in page() if c.getRole() == pyatspi.ROLE_LINK]
 tabs = lambda: [(t.name, t.getState().contains(pyatspi.STATE_SELECTED), t)
                 for t in find(window('Mirelka online'), pyatspi.ROLE_PAGE_TAB, every=True)]
 press = lambda o: o.queryAction().doAction(0)
-
-
 pixel = lambda x, y: subprocess.run(['import', '-window', 'root', '-crop', '1x1+%d+%d' % (x, y), '-depth', '8',
                                      'txt:-'], capture_output=True, text=True).stdout.split()[-2]
 
@@ -109,14 +103,11 @@ try:
     # Every control of the program the keyboard reaches has a name (what a
     # web page holds is the page's).
     def unnamed(obj):
-        for c in obj:
-            if c is not None and c.getRole() != pyatspi.ROLE_DOCUMENT_WEB:
-                s = c.getState()
-                if s.contains(pyatspi.STATE_FOCUSABLE) and s.contains(pyatspi.STATE_SHOWING) and not c.name:
-                    yield c.getRoleName()
-                yield from unnamed(c)
-    left = list(unnamed(window('Mirelka online')))
-    wait(lambda: not left, 'focusable without a name: %r' % left, 0)
+        for c in (c for c in obj if c is not None and c.getRole() != pyatspi.ROLE_DOCUMENT_WEB):
+            if c.getState().contains(pyatspi.STATE_FOCUSABLE) and c.getState().contains(pyatspi.STATE_SHOWING):
+                yield from [] if c.name else [c.getRoleName()]
+            yield from unnamed(c)
+    wait(lambda: not list(unnamed(window('Mirelka online'))), 'focusable without a name', 0)
 finally:
     program.terminate()
     program.wait(10)
