@@ -100,14 +100,14 @@ try:
     press(find(wait(lambda: window('О программе'), 'the about window'), pyatspi.ROLE_PUSH_BUTTON))
     wait(lambda: not window('О программе'), 'the about window closed')
 
-    # Every control of the program the keyboard reaches has a name (what a
-    # web page holds is the page's).
-    def unnamed(obj):
-        for c in (c for c in obj if c is not None and c.getRole() != pyatspi.ROLE_DOCUMENT_WEB):
-            if c.getState().contains(pyatspi.STATE_FOCUSABLE) and c.getState().contains(pyatspi.STATE_SHOWING):
-                yield from [] if c.name else [c.getRoleName()]
-            yield from unnamed(c)
-    wait(lambda: not list(unnamed(window('Mirelka online'))), 'focusable without a name', 0)
+    # The controls the keyboard reaches are named: the strip, the scroll bar,
+    # and in the search window its field (by its label) and its list.
+    main = window('Mirelka online')
+    wait(lambda: find(main, pyatspi.ROLE_FILLER, 'Реклама') and find(main, pyatspi.ROLE_SCROLL_BAR, 'Прокрутка страницы'),
+         'the strip and the scroll bar by name')
+    press(find(main, pyatspi.ROLE_MENU_ITEM, 'Поиск'))
+    wait(lambda: find(window('Поиск'), pyatspi.ROLE_TEXT, 'Текст:')
+         and find(window('Поиск'), pyatspi.ROLE_LIST, 'Найденные мультфильмы'), 'the search window by name')
 finally:
     program.terminate()
     program.wait(10)
