@@ -9,7 +9,7 @@ MIRELKA_BUILD="$MIRELKA_ROOT/build"
 MIRELKA_PACKAGES=(
     build-essential cmake ninja-build pkg-config
     qt6-base-dev qt6-base-dev-tools qt6-webengine-dev qt6-webengine-dev-tools libgl-dev
-    fonts-liberation2 fonts-dejavu-core
+    fonts-liberation2 fonts-dejavu-core qt6-translations-l10n
 )
 
 # What the tests add: a headless X server and a window manager, real input

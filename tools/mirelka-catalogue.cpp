@@ -100,8 +100,9 @@ int unpack(const QStringList &args)
     if (args.size() != 1)
         return usage(QStringLiteral("unpack takes one FILE.dat"));
     QByteArray bytes;
-    if (!readFile(args[0], &bytes))
-        return badInput(args[0], QStringLiteral("cannot read"));
+    // Read as the program reads it: a pipe or a device is no section file.
+    if (!ReadSectionFile(args[0], &bytes))
+        return badInput(args[0], QStringLiteral("cannot read a section file there"));
     const SectionFile file = ParseSectionFile(bytes);
     if (!file.loads())
         return badInput(args[0], file.problem);
@@ -148,7 +149,7 @@ int check(const QStringList &args)
             line = QStringLiteral("%1: %2 entries").arg(n).arg(d.MultCount[n]);
         } else {
             QByteArray bytes;
-            const QString why = readFile(SectionPath(n), &bytes)
+            const QString why = ReadSectionFile(SectionPath(n), &bytes)
                                     ? ParseSectionFile(bytes).problem
                                     : QStringLiteral("cannot read %1.dat").arg(n);
             line = QStringLiteral("%1: empty: %2").arg(n).arg(why);

@@ -37,4 +37,6 @@ void Declare::reset()
     FocusLink = -1;
     PenX = PenY = LineRight = MaxRight = 0;
     PageCanvas = nullptr;
+    HandOffUrl.clear();
+    HandOffTime.invalidate();
 }

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QElapsedTimer>
 #include <QList>
 #include <QPointer>
 #include <QString>
@@ -94,6 +95,10 @@ public:
     int MaxRight = 0;
 
     QPointer<PictureBox> PageCanvas;
+
+    // The address last handed to the default browser, and when.
+    QString HandOffUrl;
+    QElapsedTimer HandOffTime;
 };
 
 // Shorthand used throughout the program.

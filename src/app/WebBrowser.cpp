@@ -2,7 +2,7 @@
 
 #include "app/BrowserEngine.h"
 
-#include <QCoreApplication>
+#include <QApplication>
 #include <QFileInfo>
 #include <QOpenGLContext>
 #include <QPluginLoader>
@@ -35,7 +35,14 @@ const QString ModuleFileName = QStringLiteral("mirelka-engine.so");
 class LateBrowser final : public WebBrowser
 {
 public:
-    explicit LateBrowser(QWidget *parent) : WebBrowser(parent) { waiting().append(this); }
+    explicit LateBrowser(QWidget *parent) : WebBrowser(parent)
+    {
+        waiting().append(this);
+        // Made after the module failed to load: no page will ever come. Said
+        // once the maker has had a turn to listen.
+        if (engineMissing())
+            QTimer::singleShot(0, this, [this] { emit pageLost(false); });
+    }
 
     void setSilent(bool silent) override
     {
@@ -56,17 +63,35 @@ public:
         m_hasAddress = true;
     }
 
+    void pageCommand(PageCommand command) override
+    {
+        if (m_inner)
+            m_inner->pageCommand(command);
+    }
+
+    void reloadPage() override
+    {
+        if (m_inner)
+            m_inner->reloadPage();
+    }
+
     void adopt(WebBrowser *inner)
     {
         m_inner = inner;
         inner->setSilent(m_silent);
         inner->setGeometry(rect());
+        const bool hadFocus = QApplication::focusWidget() == this;
         setFocusProxy(inner);
+        if (hadFocus)
+            inner->setFocus();
         connect(inner, &WebBrowser::statusTextChange, this, &WebBrowser::statusTextChange);
+        connect(inner, &WebBrowser::userPressed, this, &WebBrowser::userPressed);
         connect(inner, &WebBrowser::titleChange, this, &WebBrowser::titleChange);
         connect(inner, &WebBrowser::beforeNavigate2, this, &WebBrowser::beforeNavigate2);
         connect(inner, &WebBrowser::newWindow2, this, &WebBrowser::newWindow2);
         connect(inner, &WebBrowser::rendererEnded, this, &WebBrowser::rendererEnded);
+        connect(inner, &WebBrowser::fullScreenRequested, this, &WebBrowser::fullScreenRequested);
+        connect(inner, &WebBrowser::pageLost, this, &WebBrowser::pageLost);
         if (m_hasAddress) {
             m_hasAddress = false;
             inner->navigate(m_address, m_flags);
@@ -74,6 +99,8 @@ public:
         }
         inner->show();
     }
+
+    static bool engineMissing();
 
     static QList<QPointer<LateBrowser>> &waiting()
     {
@@ -99,6 +126,11 @@ private:
 
 BrowserEngine *g_engine = nullptr;
 bool g_loadTried = false;
+
+bool LateBrowser::engineMissing()
+{
+    return g_loadTried && !g_engine;
+}
 
 // The engine hands its pictures to the window through OpenGL contexts shared
 // with one the application holds, and checks for that context as its library
@@ -156,6 +188,10 @@ bool loadBrowserEngine()
         if (!g_engine) {
             std::fprintf(stderr, "mirelka: web pages are not shown: the web engine module could not be loaded (%s)\n",
                          qPrintable(error));
+            for (const QPointer<LateBrowser> &browser : std::as_const(LateBrowser::waiting())) {
+                if (browser)
+                    emit browser->pageLost(false);
+            }
         }
     }
     if (!g_engine)

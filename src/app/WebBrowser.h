@@ -39,6 +39,9 @@ public:
         bool cancel = false;
     };
 
+    // What the user asks of the page shown, from the window's keys.
+    enum class PageCommand { Back, Forward, Reload, ZoomIn, ZoomOut, ZoomReset, LeaveFullScreen };
+
     explicit WebBrowser(QWidget *parent = nullptr) : QWidget(parent) { }
 
     // When silent, the browser shows no dialog boxes of its own.
@@ -49,9 +52,17 @@ public:
     // inline HTML, a local file path, or an http(s) address.
     virtual void navigate(const QString &address, int flags = 0) = 0;
 
+    // Carries out a command on the page shown; nothing when there is no page.
+    virtual void pageCommand(PageCommand command) { Q_UNUSED(command); }
+    // Loads the page shown again, after the browser reported it lost.
+    virtual void reloadPage() { }
+
 signals:
     // Among its texts: the address of the link under the pointer.
     void statusTextChange(const QString &text);
+    // The user pressed the left button, or Enter, in the page: what was
+    // under the pointer then is what the user chose.
+    void userPressed();
     void titleChange(const QString &title);
     // Before every navigation; setting request->cancel stops it.
     void beforeNavigate2(WebBrowser::NavigateRequest *request);
@@ -61,6 +72,14 @@ signals:
     // with it. The browser loads the page again (at most now and then) unless
     // a handler clears *reload.
     void rendererEnded(bool *reload);
+    // The page asks to fill the whole screen (on), or gives the screen back
+    // (off, also when its renderer ended). Unless a handler sets *accept,
+    // the page is refused and stays in its place.
+    void fullScreenRequested(bool on, bool *accept);
+    // The browser is left without its page and will not bring it back by
+    // itself: its process ended again right after the page was loaded again
+    // (canRetry: reloadPage() may help), or there is no web engine at all.
+    void pageLost(bool canRetry);
 };
 
 using BrowserFactory = std::function<WebBrowser *(QWidget *parent)>;

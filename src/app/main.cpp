@@ -1,7 +1,10 @@
 #include "app/MainM.h"
 
 #include <QApplication>
+#include <QLibraryInfo>
+#include <QLocale>
 #include <QLoggingCategory>
+#include <QTranslator>
 
 int main(int argc, char *argv[])
 {
@@ -11,6 +14,14 @@ int main(int argc, char *argv[])
     QLoggingCategory::setFilterRules(QStringLiteral("qt.webenginecontext.info=false"));
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Mirelka online"));
+    // The program speaks Russian whatever the system's language: so do Qt's
+    // own menus (a text field's, a scroll bar's) and the engine's texts.
+    const QString translations = QLibraryInfo::path(QLibraryInfo::TranslationsPath);
+    for (const QString &name : {QStringLiteral("qtbase"), QStringLiteral("qtwebengine")}) {
+        auto *translator = new QTranslator(&app);
+        if (translator->load(QLocale(QLocale::Russian), name, QStringLiteral("_"), translations))
+            QApplication::installTranslator(translator);
+    }
     Main();
     return QApplication::exec();
 }

@@ -5,7 +5,11 @@
 
 #include <QFile>
 
+#include <cerrno>
 #include <cmath>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
 namespace {
 
@@ -21,14 +25,19 @@ public:
 
     bool atEnd() const { return m_pos >= m_bytes.size(); }
 
-    // The next line without its ending; false at the end of the bytes.
+    // The next line without its ending; false at the end of the bytes, and
+    // at a line too long for any section file (the rest is damage).
     bool next(QByteArrayView *line)
     {
-        if (atEnd())
+        if (atEnd() || m_tooLong)
             return false;
         const qsizetype start = m_pos;
         while (m_pos < m_bytes.size() && m_bytes[m_pos] != '\r' && !(m_lfEnds && m_bytes[m_pos] == '\n'))
             ++m_pos;
+        if (m_pos - start > MaxSectionLineBytes) {
+            m_tooLong = true;
+            return false;
+        }
         *line = m_bytes.sliced(start, m_pos - start);
         if (m_pos < m_bytes.size()) {
             if (m_bytes[m_pos] == '\r' && m_pos + 1 < m_bytes.size() && m_bytes[m_pos + 1] == '\n')
@@ -41,6 +50,7 @@ public:
 private:
     QByteArrayView m_bytes;
     bool m_lfEnds;
+    bool m_tooLong = false;
     qsizetype m_pos = 0;
 };
 
@@ -140,15 +150,50 @@ QString SectionPath(int n)
     return decl().DataPath + QString::number(n) + QStringLiteral(".dat");
 }
 
+bool ReadSectionFile(const QString &path, QByteArray *bytes)
+{
+    bytes->clear();
+    // Opening a pipe for reading would wait for a writer, and a device may
+    // never end: open without waiting, then read only a regular file.
+    const int fd = ::open(QFile::encodeName(path).constData(), O_RDONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC);
+    if (fd < 0)
+        return false;
+    struct stat st = {};
+    if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
+        ::close(fd);
+        return false;
+    }
+    // One byte past the bound tells whether the file goes on.
+    bytes->resize(MaxSectionFileBytes + 1);
+    qsizetype done = 0;
+    while (done < bytes->size()) {
+        const ssize_t got = ::read(fd, bytes->data() + done, size_t(bytes->size() - done));
+        if (got < 0 && errno == EINTR)
+            continue;
+        if (got <= 0)
+            break;
+        done += got;
+    }
+    ::close(fd);
+    if (done > MaxSectionFileBytes) {
+        // The line the bound cut through is not whole: it and the rest of
+        // the file are left unread.
+        done = MaxSectionFileBytes;
+        while (done > 0 && bytes->at(done - 1) != '\r' && bytes->at(done - 1) != '\n')
+            --done;
+    }
+    bytes->truncate(done);
+    bytes->squeeze();
+    return true;
+}
+
 void LoadSection(int n)
 {
     if (n < 1 || n > SectionCount)
         return;
-    QFile file(SectionPath(n));
-    if (!file.open(QIODevice::ReadOnly))
+    QByteArray bytes;
+    if (!ReadSectionFile(SectionPath(n), &bytes))
         return;
-    const QByteArray bytes = file.readAll();
-    file.close();
 
     const SectionFile parsed = ParseSectionFile(bytes);
     if (!parsed.loads())

@@ -36,8 +36,23 @@ DecodeTables BuildDecodeTable(int key);
 // Descrambles one line (Windows-1251 bytes); as many characters as bytes.
 QString DecodeText(QByteArrayView scrambled, const DecodeTables &tables);
 
+// Bounds on what is read of a section file. A section needs its header, its
+// key, its count and three lines for each of at most 100 entries; these are
+// generous for any real catalogue. A longer line, and whatever lies past the
+// size bound, count as damage: what was read before stays, the rest is not
+// read.
+inline constexpr qsizetype MaxSectionLineBytes = 4 * 1024;
+inline constexpr qsizetype MaxSectionFileBytes = 1024 * 1024;
+
 // Parses the bytes of a section file. Never reads past the bytes given.
 SectionFile ParseSectionFile(QByteArrayView bytes);
+
+// Reads the head of a section file, at most MaxSectionFileBytes, without
+// ever waiting: only a regular file is read (a pipe, a device, a folder or a
+// socket in its place is no section file). When the file goes on past the
+// bound, the bytes end at the last whole line read. False when there is no
+// regular file to read.
+bool ReadSectionFile(const QString &path, QByteArray *bytes);
 
 // The file name of section n in the catalogue folder: DataPath + "7.dat".
 QString SectionPath(int n);

@@ -19,7 +19,7 @@ QWebEngineProfile *BrowserProfile::shared()
 {
     if (!g_made) {
         g_made = true;
-        g_profile = create();
+        g_profile = create(false);
     }
     return g_profile;
 }
@@ -30,7 +30,7 @@ QWebEngineProfile *BrowserProfile::strip()
     static QPointer<QWebEngineProfile> profile;
     if (!made) {
         made = true;
-        profile = create();
+        profile = create(true);
     }
     return profile;
 }
@@ -40,7 +40,7 @@ bool BrowserProfile::exists()
     return g_made;
 }
 
-QWebEngineProfile *BrowserProfile::create()
+QWebEngineProfile *BrowserProfile::create(bool strip)
 {
     // The engine speaks the program's language: its own pages (a page that
     // cannot be reached, a proxy that does not answer) in Russian. It takes
@@ -82,7 +82,8 @@ QWebEngineProfile *BrowserProfile::create()
     s->setAttribute(QWebEngineSettings::AllowGeolocationOnInsecureOrigins, false);
     s->setAttribute(QWebEngineSettings::ScreenCaptureEnabled, false);
     s->setAttribute(QWebEngineSettings::WebRTCPublicInterfacesOnly, true);
-    s->setAttribute(QWebEngineSettings::FullScreenSupportEnabled, false);
+    // A cartoon's player may fill the screen; the strip never may.
+    s->setAttribute(QWebEngineSettings::FullScreenSupportEnabled, !strip);
     s->setAttribute(QWebEngineSettings::HyperlinkAuditingEnabled, false);
     s->setAttribute(QWebEngineSettings::NavigateOnDropEnabled, false);
     s->setAttribute(QWebEngineSettings::DnsPrefetchEnabled, false);

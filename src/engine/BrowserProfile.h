@@ -18,5 +18,5 @@ public:
     static bool exists();
 
 private:
-    static QWebEngineProfile *create();
+    static QWebEngineProfile *create(bool strip);
 };

@@ -23,6 +23,8 @@ public:
     void setSilent(bool silent) override;
     bool isSilent() const override;
     void navigate(const QString &address, int flags = 0) override;
+    void pageCommand(PageCommand command) override;
+    void reloadPage() override;
 
     // The web view, or null while the browser has never been shown.
     QWebEngineView *view() const;
@@ -35,6 +37,9 @@ protected:
     bool eventFilter(QObject *watched, QEvent *event) override;
     void showEvent(QShowEvent *event) override;
     void resizeEvent(QResizeEvent *event) override;
+    void hideEvent(QHideEvent *event) override;
+    void enterEvent(QEnterEvent *event) override;
+    void leaveEvent(QEvent *event) override;
 
 private:
     void createEngine();
@@ -44,6 +49,10 @@ private:
     // True once for each click or Enter of the user's, while it is fresh.
     bool takeUserAction();
     void onRendererEnded();
+    void showContextMenu();
+    // The loading line along the top and the busy pointer over the page.
+    void showLoading(bool loading, int percent);
+    void updateBusyPointer();
 
     bool m_silent = false;
     bool m_stripProfile = false;
@@ -63,7 +72,18 @@ private:
     // often as it likes within a moment: one action of the user's stands for
     // one link followed, no more.
     QElapsedTimer m_userAction;
+    // The left button went down in the page and has not come up yet.
+    bool m_leftButtonDown = false;
+    // When Enter last came up in the page, in the window system's time.
+    quint64 m_enterReleasedAt = 0;
     // When the page was last loaded again after its renderer ended.
     QElapsedTimer m_lastRecovery;
+    // Whether the engine has the page filling the screen.
+    bool m_fullScreen = false;
+    bool m_loading = false;
+    int m_loadPercent = 0;
+    QWidget *m_loadingLine = nullptr;
+    // Whether this browser has put the busy pointer over the application.
+    bool m_busyPointer = false;
 
 };

@@ -13,6 +13,7 @@
 #include "web/frmOprog.h"
 #include "web/usrReklamaX.h"
 
+#include <QAction>
 #include <QCloseEvent>
 #include <QCoreApplication>
 #include <QFrame>
@@ -54,6 +55,7 @@ frmForma::frmForma()
     setAttribute(Qt::WA_DeleteOnClose, false);
     createControls();
     createMenu();
+    createPageKeys();
     // The design size is the client area's, under the menu bar.
     layout()->activate();
     resize(DesignSize + (size() - client->size()));
@@ -167,6 +169,98 @@ void frmForma::createMenu()
     connect(previous, &QShortcut::activated, this, [] { NextPanelM(-1); });
 }
 
+void frmForma::createPageKeys()
+{
+    using Command = WebBrowser::PageCommand;
+    const std::pair<Command, QList<QKeySequence>> keys[] = {
+        {Command::Back, {QKeySequence(Qt::ALT | Qt::Key_Left)}},
+        {Command::Forward, {QKeySequence(Qt::ALT | Qt::Key_Right)}},
+        {Command::Reload, {QKeySequence(Qt::Key_F5), QKeySequence(Qt::CTRL | Qt::Key_R)}},
+        {Command::ZoomIn, {QKeySequence(Qt::CTRL | Qt::Key_Plus), QKeySequence(Qt::CTRL | Qt::Key_Equal)}},
+        {Command::ZoomOut, {QKeySequence(Qt::CTRL | Qt::Key_Minus)}},
+        {Command::ZoomReset, {QKeySequence(Qt::CTRL | Qt::Key_0)}},
+    };
+    for (const auto &[command, shortcuts] : keys) {
+        auto *action = new QAction(this);
+        action->setShortcuts(shortcuts);
+        addAction(action);
+        // In the catalogue tab these keys do nothing.
+        connect(action, &QAction::triggered, this, [this, command] {
+            if (const int a = decl().ActivePanel; a > 0) {
+                if (WebBrowser *web = WebRazdel.value(a))
+                    web->pageCommand(command);
+            }
+        });
+    }
+    // The menu's keys work while a page fills the screen and the menu bar is
+    // hidden: they belong to the window too.
+    addActions({MenuFound, MenuClose, MenuHelp});
+    // The engine does not leave full screen on Escape by itself.
+    m_leaveFullScreen = new QAction(this);
+    m_leaveFullScreen->setShortcut(QKeySequence(Qt::Key_Escape));
+    m_leaveFullScreen->setEnabled(false);
+    addAction(m_leaveFullScreen);
+    connect(m_leaveFullScreen, &QAction::triggered, this, [this] { leavePageFullScreen(); });
+}
+
+bool frmForma::pageFullScreen(WebBrowser *page, bool on)
+{
+    if (!on) {
+        if (page && page == m_fullScreenPage)
+            leavePageFullScreen();
+        return true;
+    }
+    if (m_fullScreenPage)
+        return page == m_fullScreenPage;
+    const int a = decl().ActivePanel;
+    if (!page || a < 1 || WebRazdel.value(a) != page || !page->isVisible() || isMinimized())
+        return false;
+    // The layout stays as it is while the page fills the window (a resize
+    // now would move the catalogue's scroll position): it is laid out again
+    // for the size the window comes back with.
+    m_fullScreenPage = page;
+    m_stateBeforeFullScreen = windowState() & ~Qt::WindowActive;
+    menuBar()->hide();
+    usrReklamaX1->hide();
+    for (const QPointer<usrPanel> &tab : std::as_const(usrPanel1)) {
+        if (tab)
+            tab->hide();
+    }
+    page->setGeometry(client->rect());
+    page->raise();
+    // Hidden means its tab is left or closed: the window comes back first.
+    page->installEventFilter(this);
+    m_leaveFullScreen->setEnabled(true);
+    setWindowState(m_stateBeforeFullScreen | Qt::WindowFullScreen);
+    return true;
+}
+
+void frmForma::leavePageFullScreen()
+{
+    const QPointer<WebBrowser> page = std::exchange(m_fullScreenPage, nullptr);
+    if (!page && !m_leaveFullScreen->isEnabled())
+        return;
+    m_leaveFullScreen->setEnabled(false);
+    if (page)
+        page->removeEventFilter(this);
+    menuBar()->show();
+    usrReklamaX1->show();
+    for (const QPointer<usrPanel> &tab : std::as_const(usrPanel1)) {
+        if (tab)
+            tab->show();
+    }
+    setWindowState(m_stateBeforeFullScreen);
+    ResizeFormaM();
+    if (page) {
+        // The page learns it no longer fills the screen, and keeps the keyboard.
+        page->pageCommand(WebBrowser::PageCommand::LeaveFullScreen);
+        if (page->isVisible()) {
+            activateWindow();
+            page->setFocus();
+        }
+    }
+}
+
 void frmForma::Form_Load()
 {
     show();
@@ -179,8 +273,14 @@ void frmForma::Form_Load()
 
 bool frmForma::eventFilter(QObject *watched, QEvent *event)
 {
-    if (watched == client && event->type() == QEvent::Resize && !isMinimized())
-        ResizeFormaM();
+    if (watched == client && event->type() == QEvent::Resize && !isMinimized()) {
+        if (m_fullScreenPage)
+            m_fullScreenPage->setGeometry(client->rect());
+        else
+            ResizeFormaM();
+    }
+    if (watched == m_fullScreenPage && event->type() == QEvent::Hide)
+        leavePageFullScreen();
     if (watched == picText) {
         switch (event->type()) {
         case QEvent::KeyPress: {
@@ -218,7 +318,7 @@ void frmForma::changeEvent(QEvent *event)
     // A minimised window is not laid out, and it may be resized or maximised
     // meanwhile without a resize arriving once it is restored: lay it out
     // for the size it comes back with.
-    if (event->type() == QEvent::WindowStateChange && !isMinimized()
+    if (event->type() == QEvent::WindowStateChange && !isMinimized() && !m_fullScreenPage
         && (static_cast<QWindowStateChangeEvent *>(event)->oldState() & Qt::WindowMinimized))
         ResizeFormaM();
     QMainWindow::changeEvent(event);

@@ -56,6 +56,11 @@ public:
     // away, blanks the hidden browser element 0 and starts the strip.
     void Form_Load();
 
+    // Shows a tab's page alone over the whole screen (on), or gives the
+    // window back as it was (off). Only the active tab's page may fill the
+    // screen; returns whether it does.
+    bool pageFullScreen(WebBrowser *page, bool on);
+
 protected:
     bool eventFilter(QObject *watched, QEvent *event) override;
     void changeEvent(QEvent *event) override;
@@ -66,4 +71,12 @@ private:
     ~frmForma() override;
     void createControls();
     void createMenu();
+    // The keys that act on the active tab's page.
+    void createPageKeys();
+    void leavePageFullScreen();
+
+    // The page filling the screen, and the window's state before it did.
+    QPointer<WebBrowser> m_fullScreenPage;
+    Qt::WindowStates m_stateBeforeFullScreen;
+    QAction *m_leaveFullScreen = nullptr;
 };

@@ -54,7 +54,11 @@ void ActivePanelM(int a)
     // own tab already.
     if (d.ActivePanel != a)
         return;
+    // The keys go to what the tab shows: Page Down and the arrows scroll
+    // the catalogue or the web page at once.
     if (a == 0 && d.PageCanvas)
         d.PageCanvas->setFocus();
+    else if (WebBrowser *web = f.WebRazdel.value(a); a > 0 && web)
+        web->setFocus();
     f.MenuClose->setEnabled(a > 0);
 }

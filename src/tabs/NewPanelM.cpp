@@ -3,6 +3,7 @@
 #include "app/Declare.h"
 #include "app/WebBrowser.h"
 #include "mainwindow/frmForma.h"
+#include "tabs/TabNotice.h"
 #include "tabs/usrPanel.h"
 #include "web/SaveFileUrlm.h"
 
@@ -49,13 +50,18 @@ int NewPanelM(const QString &title, const QString &url, int *madeIndex)
     // when the user followed it; the page itself never gets a window.
     QObject::connect(web, &WebBrowser::newWindow2, web, [web](WebBrowser::NewWindowRequest *request) {
         request->cancel = true;
-        const QString scheme = request->url.scheme();
-        if (!request->userInitiated || (scheme != QLatin1String("http") && scheme != QLatin1String("https")))
+        if (!request->userInitiated || !IsHandOffAddress(request->url))
             return;
         // The hand-off lets events run: not inside the engine's callback.
         const QString address = QString::fromLatin1(request->url.toEncoded());
         QTimer::singleShot(0, web, [address] { SaveFileUrlm(address); });
     });
+    // The player of the active tab's page may fill the screen.
+    QObject::connect(web, &WebBrowser::fullScreenRequested, web, [web](bool on, bool *accept) {
+        *accept = frmForma::instance().pageFullScreen(web, on);
+    });
+    // A tab left without its page says so in its own area.
+    QObject::connect(web, &WebBrowser::pageLost, web, [web](bool canRetry) { TabNotice::showOver(web, canRetry); });
     // Loading goes on in the background; nothing waits for the page.
     web->navigate(url);
 

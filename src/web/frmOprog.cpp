@@ -13,6 +13,7 @@
 #include <QPushButton>
 #include <QStyleOptionFocusRect>
 #include <QStylePainter>
+#include <QUrl>
 
 #include <functional>
 
@@ -212,7 +213,8 @@ void frmOprog::keyPressEvent(QKeyEvent *event)
 
 void frmOprog::Label1_Click()
 {
-    SaveFileUrlm(siteUrl());
+    if (IsHandOffAddress(QUrl(siteUrl())))
+        SaveFileUrlm(siteUrl());
 }
 
 void frmOprog::OK_Click()

@@ -9,7 +9,14 @@
 #include <QPushButton>
 #include <QTimer>
 
+#include <utility>
+
 namespace {
+
+// How long after the user's press a navigation to the link pressed on is
+// still the user's: the press reaches the page's process first and the
+// navigation comes back from there, which on a busy machine takes a while.
+constexpr qint64 ClickedLinkMs = 3000;
 
 // An empty page without scroll bars.
 constexpr const char *BlankPage = "about:<html><body scroll=no></body></html>";
@@ -60,6 +67,7 @@ usrReklamaX::usrReklamaX(QWidget *parent, const QString &makerSite) : QWidget(pa
     connect(kObnovit, &QPushButton::clicked, this, [this] { Start(); });
     connect(WebBrowser1, &WebBrowser::statusTextChange, this,
             [this](const QString &text) { WebBrowser1_StatusTextChange(text); });
+    connect(WebBrowser1, &WebBrowser::userPressed, this, [this] { WebBrowser1_UserPressed(); });
     connect(WebBrowser1, &WebBrowser::titleChange, this,
             [this](const QString &text) { WebBrowser1_TitleChange(text); });
     connect(WebBrowser1, &WebBrowser::beforeNavigate2, this,
@@ -109,8 +117,25 @@ void usrReklamaX::Start()
 
 void usrReklamaX::WebBrowser1_StatusTextChange(const QString &text)
 {
+    m_statusText = text;
     if (isWebAddress(text))
         StatusUrl = text;
+}
+
+void usrReklamaX::WebBrowser1_UserPressed()
+{
+    // The link under the pointer as the button goes down; a press beside
+    // every link chooses none.
+    m_clickUrl = isWebAddress(m_statusText) ? StatusUrl : QString();
+    m_clickTime.start();
+}
+
+QString usrReklamaX::takeClickedLink(const QUrl &url)
+{
+    if (m_clickUrl.isEmpty() || m_clickTime.elapsed() > ClickedLinkMs || QUrl(m_clickUrl) != url
+        || !IsHandOffAddress(url))
+        return {};
+    return std::exchange(m_clickUrl, QString());
 }
 
 void usrReklamaX::WebBrowser1_TitleChange(const QString &text)
@@ -122,16 +147,29 @@ void usrReklamaX::WebBrowser1_TitleChange(const QString &text)
 
 void usrReklamaX::WebBrowser1_BeforeNavigate2(WebBrowser::NavigateRequest *request)
 {
-    // The user's click on a link leaves the strip for the default browser.
-    if (request->kind == WebBrowser::NavigationKind::LinkClicked && isWebAddress(StatusUrl)) {
+    // The pages the program loads always go on: the last address pointed at
+    // stays remembered for the whole run, and must not stop the next
+    // advertisement or a retry from loading.
+    if (request->kind == WebBrowser::NavigationKind::Program)
+        return;
+    // The link the user pressed on leaves for the default browser, once,
+    // however the page reports going there (a page busy navigating as the
+    // button goes down makes the engine report the link's own navigation as
+    // the page's).
+    const QString clicked = takeClickedLink(request->url);
+    if (!clicked.isEmpty()) {
         request->cancel = true;
-        handOffStatusUrl();
+        handOff(clicked);
         return;
     }
-    // The pages the program loads and the page's frames always go on: the
-    // last address pointed at stays remembered for the whole run, and must
-    // not stop the next advertisement or a retry from loading.
-    if (request->kind == WebBrowser::NavigationKind::Program || !request->mainFrame)
+    // Any other followed link never loads in the strip and goes nowhere: the
+    // engine also reports a page's own navigations as followed links.
+    if (request->kind == WebBrowser::NavigationKind::LinkClicked) {
+        request->cancel = true;
+        return;
+    }
+    // The page's frames load what they load.
+    if (!request->mainFrame)
         return;
     // While an advertisement is being fetched its own redirects go on; once
     // it is shown, the strip stays on it whatever the page itself starts
@@ -142,11 +180,10 @@ void usrReklamaX::WebBrowser1_BeforeNavigate2(WebBrowser::NavigateRequest *reque
 
 void usrReklamaX::WebBrowser1_NewWindow2(WebBrowser::NewWindowRequest *request)
 {
-    // The advertisement never opens a window of its own; a window the user
-    // asked for by clicking opens the link's address in the default browser.
+    // The advertisement never opens a window of its own; a window for the
+    // link the user pressed on opens that address in the default browser.
     request->cancel = true;
-    if (request->userInitiated && isWebAddress(StatusUrl))
-        handOffStatusUrl();
+    handOff(takeClickedLink(request->url));
 }
 
 void usrReklamaX::WebBrowser1_RendererEnded(bool *reload)
@@ -158,9 +195,11 @@ void usrReklamaX::WebBrowser1_RendererEnded(bool *reload)
     WebBrowser1->navigate(QString::fromLatin1(BlankPage), WebBrowser::NoReadFromCache);
 }
 
-void usrReklamaX::handOffStatusUrl()
+void usrReklamaX::handOff(const QString &url)
 {
+    if (url.isEmpty())
+        return;
     // The hand-off lets waiting events run; the engine's callback that asked
     // must not be re-entered, so the hand-off waits until it has returned.
-    QTimer::singleShot(0, this, [url = StatusUrl] { SaveFileUrlm(url); });
+    QTimer::singleShot(0, this, [url] { SaveFileUrlm(url); });
 }

@@ -3,6 +3,7 @@
 #include "app/WebBrowser.h"
 #include "web/Sites.h"
 
+#include <QElapsedTimer>
 #include <QWidget>
 
 class QLabel;
@@ -51,13 +52,23 @@ private:
     void UserControl_Initialize();
     void UserControl_Resize();
     void WebBrowser1_StatusTextChange(const QString &text);
+    void WebBrowser1_UserPressed();
     void WebBrowser1_TitleChange(const QString &text);
     void WebBrowser1_BeforeNavigate2(WebBrowser::NavigateRequest *request);
     void WebBrowser1_NewWindow2(WebBrowser::NewWindowRequest *request);
     void WebBrowser1_RendererEnded(bool *reload);
-    // Hands StatusUrl to the default browser once the browser's own event
+    // Hands an address to the default browser once the browser's own event
     // has returned.
-    void handOffStatusUrl();
+    void handOff(const QString &url);
+    // The address the user pressed on when a followed link is that one (and
+    // http or https), else "". Used up either way.
+    QString takeClickedLink(const QUrl &url);
 
     QString m_makerSite;
+    // The latest status text, "" while the pointer is over no link.
+    QString m_statusText;
+    // StatusUrl when the user last pressed with the pointer on that link: the
+    // only address the user can have chosen. Empty once used.
+    QString m_clickUrl;
+    QElapsedTimer m_clickTime;
 };

@@ -47,6 +47,7 @@ public:
     }
 
     void fireStatusText(const QString &text) { emit statusTextChange(text); }
+    void fireUserPress() { emit userPressed(); }
     void fireTitle(const QString &title) { emit titleChange(title); }
 
     // Every navigate() call with its flags, and every navigation let through.

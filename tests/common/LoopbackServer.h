@@ -12,6 +12,7 @@
 #include <QStringList>
 #include <QTcpServer>
 #include <QTcpSocket>
+#include <QTimer>
 #include <QUrl>
 
 class LoopbackServer : public QTcpServer
@@ -22,6 +23,8 @@ public:
         QByteArray body;
         QByteArray contentType = "text/html; charset=utf-8";
         QList<QPair<QByteArray, QByteArray>> headers;
+        // How long the answer is held back: a slow page.
+        int delayMs = 0;
     };
 
     explicit LoopbackServer(QObject *parent = nullptr) : QTcpServer(parent)
@@ -95,8 +98,10 @@ private:
                 response += h.first + ": " + h.second + "\r\n";
             response += "Connection: close\r\n\r\n" + it->body;
         }
-        socket->write(response);
-        socket->disconnectFromHost();
+        QTimer::singleShot(it == m_pages.constEnd() ? 0 : it->delayMs, socket, [socket, response] {
+            socket->write(response);
+            socket->disconnectFromHost();
+        });
     }
 
     QHash<QString, Page> m_pages;

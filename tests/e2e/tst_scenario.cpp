@@ -5,12 +5,29 @@
 
 #include "E2eSupport.h"
 #include "TestSupport.h"
+#include "XScreen.h"
 
 #include "pageview/PictureBox.h"
 #include "web/AdKey.h"
 
 #include <QScrollBar>
+#include <QUrlQuery>
 #include <QtTest>
+
+using namespace Qt::StringLiterals;
+
+namespace {
+// A cartoon's page with a player (the purple box fills the screen when
+// clicked; the yellow one asks for that a moment later) and a link to a slow
+// page. Its script reports to the server what the page sees.
+const QByteArray CartoonPage = R"(<html><body style='margin:0;height:5000px;background:#00c000'>
+<div id=p style='position:fixed;left:0;top:0;width:200px;height:100px;background:#c000c0' onclick='p.requestFullscreen()'></div>
+<div style='position:fixed;left:0;top:200px;width:200px;height:50px;background:#c0c000' onclick='setTimeout(()=>p.requestFullscreen().finally(()=>r("settled")),1500)'></div>
+<a href='/mults/?id=slow' style='position:fixed;left:300px;top:0;font-size:40px'>slow</a>
+<script>function r(w){new Image().src='/report?w='+w+'&fs='+(document.fullscreenElement?1:0)+'&y='+scrollY+'&h='+history.length
++'&f='+(document.hasFocus()?1:0)+'&iw='+innerWidth+'&at='+location.search.slice(4)+'&t='+Math.random()}
+for(const e of ['load','scroll','fullscreenchange','resize','focus'])addEventListener(e,()=>r(e))</script></body></html>)";
+}
 
 using E2e::Program;
 
@@ -343,6 +360,8 @@ private slots:
         const int pageHeight = decl().PageHeight;
         const QImage page1 = frmForma::instance().picText->image();
         const int max1 = frmForma::instance().VScroll1->maximum();
+        const LinkBox entry1 = decl().LinkBoxes[39];
+        const QString cartoon = QStringLiteral("http://mults.example/mults/?id=") + decl().MultTable[1][1].Id;
         frmForma::destroyInstance();
         QVERIFY(max1 > 0);
 
@@ -352,8 +371,11 @@ private slots:
         QVERIFY(wm.waitForStarted(10000));
         QVERIFY(E2e::waitFor([] { return E2e::run(QStringLiteral("wmctrl"), {QStringLiteral("-m")}).contains(u"Openbox"); }));
 
-        Program program;
+        QTemporaryDir folder;
+        Program program(Program::copyOfBuiltFolder(folder));
         m_program = &program;
+        program.server.setPage(cartoon, CartoonPage);
+        program.server.setPage(QStringLiteral("http://mults.example/mults/?id=slow"), {CartoonPage, "text/html", {}, 4000});
         QVERIFY(program.start());
         QVERIFY(E2e::waitFor([&] { return E2e::samePixels(pageOnScreen(), page1.copy(0, 0, pageWidth, pageHeight)); }));
         keep(QStringLiteral("wm-01-start"));
@@ -361,6 +383,100 @@ private slots:
         program.key(QStringLiteral("End"));
         QVERIFY(E2e::waitFor([&] { return E2e::samePixels(pageOnScreen(), page1.copy(0, max1, pageWidth, pageHeight)); }, 10000));
         keep(QStringLiteral("wm-02-end"));
+
+        // A cartoon watched in its tab.
+        const QString id = program.window();
+        const QRect normal = Program::geometryOf(id);
+        const int menuBar = normal.height() - Client.height();
+        auto seen = [&program](const QString &what, const QString &value) {
+            const QStringList reports = program.server.requests.filter(QStringLiteral("/report?"));
+            return !reports.isEmpty() && QUrlQuery(QUrl(reports.last())).queryItemValue(what) == value;
+        };
+        auto inPage = [&](QPoint p) { return program.clientToScreen(p + QPoint(0, 105), program.windowSize().height() - menuBar); };
+        // The whole screen is the player: its corners and its middle.
+        auto screenIs = [&](QRgb c) {
+            m_shot = program.grabScreen();
+            return m_shot.pixel(0, 0) == c && m_shot.pixel(1279, 1023) == c && m_shot.pixel(640, 512) == c;
+        };
+        program.key(QStringLiteral("Home"));
+        program.click(at(QPoint((entry1.X1 + entry1.X2) / 2 + 2, (entry1.Y1 + entry1.Y2) / 2 + 107)));
+        QVERIFY(E2e::waitFor([&] { return seen(QStringLiteral("w"), QStringLiteral("load")); }, 30000));
+        // The keyboard is in the page as soon as it is shown.
+        program.key(QStringLiteral("Next"));
+        QVERIFY(E2e::waitFor([&] { return seen(QStringLiteral("w"), QStringLiteral("scroll")) && seen(QStringLiteral("f"), QStringLiteral("1")); }, 10000));
+        // The player fills the screen, normal and maximised, and Escape gives
+        // the window back as it was, the keyboard still in the page.
+        // Meanwhile a page that is not shown is refused, and may ask again.
+        for (const bool maximised : {false, true}) {
+            const QRect before = Program::geometryOf(id);
+            program.click(inPage(QPoint(100, 50)));
+            QVERIFY(E2e::waitFor([&] { return seen(QStringLiteral("fs"), QStringLiteral("1")) && screenIs(qRgb(0xc0, 0, 0xc0)); }, 10000));
+            keep(QStringLiteral("wm-04-full-screen"));
+            program.key(QStringLiteral("Escape"));
+            // The bands are back: the catalogue's tab, inactive, in the tab row.
+            QVERIFY(E2e::waitFor([&] {
+                return seen(QStringLiteral("fs"), QStringLiteral("0")) && Program::geometryOf(id) == before
+                    && QColor((m_shot = program.grabWindow()).pixel(200, menuBar + 80)) == QColor(192, 192, 192);
+            }, 10000));
+            keep(maximised ? QStringLiteral("wm-06-left-maximised") : QStringLiteral("wm-05-left"));
+            program.key(QStringLiteral("Home"));
+            QVERIFY(E2e::waitFor([&] { return seen(QStringLiteral("y"), QStringLiteral("0")); }, 10000));
+            if (maximised)
+                break;
+            program.click(inPage(QPoint(100, 225)));
+            program.click(at(QPoint(100, 89)));
+            QVERIFY(E2e::waitFor([&] { return seen(QStringLiteral("w"), QStringLiteral("settled")); }, 10000));
+            QCOMPARE(Program::geometryOf(id), before);
+            program.click(at(QPoint(392 + 60, 89)));
+            E2e::run(QStringLiteral("wmctrl"), {QStringLiteral("-i"), QStringLiteral("-r"), id, QStringLiteral("-b"), QStringLiteral("add,maximized_vert,maximized_horz")});
+            QVERIFY(E2e::waitFor([&] { return Program::geometryOf(id).width() == 1280; }, 10000));
+        }
+        E2e::run(QStringLiteral("wmctrl"), {QStringLiteral("-i"), QStringLiteral("-r"), id, QStringLiteral("-b"), QStringLiteral("remove,maximized_vert,maximized_horz")});
+        QVERIFY(E2e::waitFor([&] { return Program::geometryOf(id) == normal; }, 10000));
+
+        // A slow page: a line along the top of the page and the busy pointer.
+        program.click(inPage(QPoint(350, 20)));
+        program.moveTo(inPage(QPoint(400, 300)));
+        QVERIFY(E2e::waitFor([&] { return QColor(client().pixel(3, 106)) == QColor(0, 120, 215); }, 3000));
+        keep(QStringLiteral("wm-07-loading"));
+        const XScreen::Connection x;
+        const QImage busy = x.cursor();
+        QVERIFY(E2e::waitFor([&] { return seen(u"h"_s, u"2"_s) && QColor(client().pixel(3, 106)) == QColor(0xc0, 0, 0xc0); }));
+        QVERIFY(x.cursor() != busy);
+
+        // Back, forward, reload twice (all but back ask for the slow page
+        // again), zoom in, 100 %, zoom out: what the page reports after each.
+        const QString slow = QStringLiteral("http://mults.example/mults/?id=slow");
+        const QStringList keys[] = {{u"alt+Left"_s, u"at"_s, cartoon.section(u'=', 1)}, {u"alt+Right"_s, u"at"_s, u"slow"_s},
+            {u"F5"_s, u"w"_s, u"load"_s}, {u"ctrl+r"_s, u"w"_s, u"load"_s}, {u"ctrl+plus"_s, u"iw"_s, QString::number(qRound(784 / 1.1))},
+            {u"ctrl+0"_s, u"iw"_s, u"784"_s}, {u"ctrl+minus"_s, u"iw"_s, QString::number(qRound(784 / 0.9))}, {u"ctrl+0"_s, u"iw"_s, u"784"_s}};
+        for (const QStringList &k : keys) {
+            const qsizetype asked = program.server.requests.size();
+            const int reloads = program.server.countOf(slow) + (k[2] == u"load"_s || k[2] == u"slow"_s);
+            program.key(k[0]);
+            QVERIFY2(E2e::waitFor([&] { return program.server.requests.size() > asked && seen(k[1], k[2]); }, 15000), qPrintable(k[0]));
+            QCOMPARE(program.server.countOf(slow), reloads);
+        }
+
+        // The menu on a link: its first item hands the link to the default
+        // browser.
+        program.click(inPage(QPoint(350, 20)), 3);
+        E2e::settle(800);
+        client();
+        keep(QStringLiteral("wm-08-link-menu"));
+        program.key(QStringLiteral("Down"));
+        program.key(QStringLiteral("Return"));
+        QVERIFY(E2e::waitFor([&] { return program.opened().size() == 1; }, 10000));
+        QFile redirect(folder.path() + QStringLiteral("/Data/0.html"));
+        QVERIFY(redirect.open(QIODevice::ReadOnly));
+        QVERIFY(redirect.readAll().contains("url=http://mults.example/mults/?id=slow'"));
+
+        // Ctrl+F4 while the page fills the screen: the window comes back with
+        // the catalogue.
+        program.click(inPage(QPoint(100, 50)));
+        QVERIFY(E2e::waitFor([&] { return screenIs(qRgb(0xc0, 0, 0xc0)); }, 10000));
+        program.key(QStringLiteral("ctrl+F4"));
+        QVERIFY(E2e::waitFor([&] { return Program::geometryOf(id) == normal && E2e::samePixels(pageOnScreen(), page1.copy(0, 0, pageWidth, pageHeight)); }, 10000));
         // The scroll bar's lower arrow, in the bottom right corner of the view.
         auto lowerArrow = [](QSize client) { return QRect(client.width() - 19, client.height() - 19, 17, 17); };
 
@@ -371,8 +487,6 @@ private slots:
         // lower arrow: the arrow itself greys out once the page fits), and the
         // bottom row of the view shows the page, nowhere the window's grey or
         // an undrawn black.
-        const QString id = program.window();
-        const int menuBar = program.windowSize().height() - Client.height();
         auto xwininfo = [&id] { return E2e::run(QStringLiteral("xwininfo"), {QStringLiteral("-id"), id}); };
         auto laidOut = [&](QSize client) {
             m_shot = program.grabClient(client.height());

@@ -326,7 +326,7 @@ private slots:
         QTest::newRow("timer after a click on no link")
             << QByteArray("document.getElementById('link').focus();"
                           "document.onclick = function () { flood('/ad/timer', 15, 100); };")
-            << "click between" << 1;
+            << "click between" << 0;
         // Page Down meant for the catalogue while the focus stayed in the strip.
         QTest::newRow("timer after a key")
             << QByteArray("document.onkeydown = function () { flood('/ad/timer', 15, 100); };") << "page down" << 0;
@@ -341,6 +341,13 @@ private slots:
             << QByteArray("document.forms[0].onsubmit = function () {"
                           "  setTimeout(function () { document.title = 'done'; }, 1000); };")
             << "click the button" << 0;
+        // Enter held with the pointer on the link, which the page follows on every keydown.
+        QTest::newRow("Enter held, the link followed on every keydown")
+            << QByteArray("var keys = 0; document.onkeydown = function () {"
+                          "  document.title = 'key ' + (++keys); document.getElementById('link').click(); };"
+                          "document.onkeyup = function () {"
+                          "  setTimeout(function () { document.title = 'done'; }, 300); };")
+            << "hold enter" << 1;
         // The page leaves by itself once the link has been pointed at.
         QTest::newRow("script without input")
             << QByteArray("document.getElementById('link').onmouseover = function () {"
@@ -371,6 +378,17 @@ private slots:
             QTest::keyClick(stripInput(), Qt::Key_PageDown);
         } else if (input == QLatin1String("click the link")) {
             QTest::mouseClick(stripInput(), Qt::LeftButton, {}, {75, 36});
+        } else if (input == QLatin1String("hold enter")) {
+            // Two seconds, each repeat once the page has counted the press before.
+            QElapsedTimer held;
+            held.start();
+            QTest::keyPress(stripInput(), Qt::Key_Return);
+            for (int keys = 1; held.elapsed() < 2000; ++keys) {
+                QTRY_COMPARE_WITH_TIMEOUT(titleOf(strip()->WebBrowser1), QStringLiteral("key %1").arg(keys), EngineTimeout);
+                QKeyEvent repeat(QEvent::KeyPress, Qt::Key_Return, Qt::NoModifier, QStringLiteral("\r"), true);
+                QCoreApplication::sendEvent(stripInput(), &repeat);
+            }
+            QTest::keyRelease(stripInput(), Qt::Key_Return);
         } else if (input == QLatin1String("click the button")) {
             QTest::mouseMove(stripInput(), {470, 36});
             QTest::mouseClick(stripInput(), Qt::LeftButton, {}, {470, 36});

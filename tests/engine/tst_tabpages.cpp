@@ -11,6 +11,7 @@
 #include "engine/BrowserProfile.h"
 #include "pageview/VyborLinksM.h"
 #include "tabs/TabManager.h"
+#include "tabs/TabNotice.h"
 #include "web/usrReklamaX.h"
 
 #include <QPushButton>
@@ -195,8 +196,17 @@ private slots:
         bool flushed = false;
         QTimer::singleShot(0, this, [&flushed] { flushed = true; });
         QTRY_VERIFY(flushed);
-        if (sinceKill.elapsed() < 4000)
+        if (sinceKill.elapsed() < 4000) {
             QCOMPARE(m_server.countOf(EntryPage), 2);
+            // The tab says so in its own area; its button loads the page again.
+            auto *notice = tab->findChild<TabNotice *>();
+            QVERIFY(notice && notice->isVisible() && notice->geometry() == tab->rect());
+            auto *again = notice->findChild<QPushButton *>();
+            QVERIFY(again);
+            QTest::mouseClick(again, Qt::LeftButton);
+            QTRY_COMPARE_WITH_TIMEOUT(m_server.countOf(EntryPage), 3, EngineTimeout);
+            QTRY_VERIFY(!tab->findChild<TabNotice *>());
+        }
 
         killRenderer(strip->WebBrowser1);
         QTRY_VERIFY_WITH_TIMEOUT(!strip->Picture1->isHidden(), EngineTimeout);

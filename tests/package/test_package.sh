@@ -113,7 +113,7 @@ field() { dpkg-deb -f "$deb" "$1"; }
 [ "$(field Package)" = mirelka ] && [ "$(field Version)" = "$version" ] && [ "$(field Architecture)" = amd64 ] &&
     pass "package mirelka $version amd64" || fail "package name, version or architecture"
 depends=$(field Depends)
-for dep in fonts-liberation2 fonts-dejavu-core libqt6webenginecore6-bin libqt6core6 libqt6widgets6 libc6; do
+for dep in fonts-liberation2 fonts-dejavu-core qt6-translations-l10n libqt6webenginecore6-bin libqt6core6 libqt6widgets6 libc6; do
     [[ ", $depends," == *", $dep"[\ ,]* ]] || fail "Depends lacks $dep: $depends"
 done
 names=$(echo "$depends" | tr ',' '\n' | sed 's/^ *//; s/[ (].*//' | sort)

@@ -169,6 +169,10 @@ private slots:
         QTest::newRow("second entry lacks its studio line") << fileBytes(cut) << 1;
         QTest::newRow("last line without its line end") << fileBytes(twoEntryLines()).chopped(2) << 2;
         QTest::newRow("cut inside the first id") << fileBytes(twoEntryLines()).left(16) << 0;
+        // A line of over 4 KB and the rest of the file are damage; what came before stays.
+        QList<QByteArray> longTitle = twoEntryLines();
+        longTitle[7] = QByteArray(4097, 'x');
+        QTest::newRow("second title longer than a line can be") << fileBytes(longTitle) << 1;
     }
 
     void parsing()

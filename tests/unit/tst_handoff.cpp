@@ -12,12 +12,15 @@
 
 #include <atomic>
 #include <chrono>
+#include <csignal>
 #include <fcntl.h>
+#include <sys/resource.h>
 #include <sys/stat.h>
 #include <thread>
 #include <unistd.h>
 
 namespace {
+constexpr uid_t NobodyId = 65534;
 const QString PageStart = QStringLiteral("<html><head><meta http-equiv='refresh' content='0; url=");
 const QString PageEnd = QStringLiteral("'><meta http-equiv='Content-Type' content='text/html; "
                                        "charset=windows-1251'><title>WWW</title></head><body></body></html>");
@@ -109,6 +112,7 @@ private slots:
         QTest::newRow("a link to nowhere") << "dangling";
         QTest::newRow("a second name of a file elsewhere") << "hardlink";
         QTest::newRow("a pipe nobody reads") << "fifo";
+        QTest::newRow("a file of another user's") << "foreign";
     }
 
     // Whatever stands at 0.html but a file of its own is never written
@@ -132,8 +136,12 @@ private slots:
                      0);
         else if (what == QLatin1String("hardlink"))
             QCOMPARE(::link(QFile::encodeName(elsewhere).constData(), zero.constData()), 0);
-        else
+        else if (what == QLatin1String("fifo"))
             QCOMPARE(::mkfifo(zero.constData(), 0600), 0);
+        else if (::geteuid() != 0)
+            QSKIP("needs root to make a file of another user's");
+        else // left from a run of another user's, who would read every address
+            QVERIFY(QFile::copy(elsewhere, dataFile(0)) && ::chown(zero.constData(), NobodyId, NobodyId) == 0);
 
         // A program stuck opening the pipe is freed after a while by a
         // reader, and the test fails instead of hanging.
@@ -160,6 +168,8 @@ private slots:
         QCOMPARE(m_opener.opened, QStringList{dataFile(1)});
         QCOMPARE(readAll(elsewhere), QByteArray("keep"));
         QVERIFY(!QFileInfo::exists(m_temp + QStringLiteral("/made.txt")));
+        if (what == QLatin1String("foreign"))
+            QCOMPARE(readAll(dataFile(0)), QByteArray("keep"));
     }
 
     void unusableFolderFallsBackToThePrivateFolder_data()
@@ -211,16 +221,69 @@ private slots:
         QVERIFY2(m_opener.opened.isEmpty(), qPrintable(m_opener.opened.join(",")));
     }
 
+    void nowhereSafeHandsNothingOff_data()
+    {
+        QTest::addColumn<QString>("how");
+        QTest::newRow("the disk takes part of a page") << "full";
+        QTest::newRow("the program's cache folder a link") << "link";
+        QTest::newRow("the program's cache folder another user's") << "foreign";
+        QTest::newRow("a relative cache location, no home") << "relative";
+    }
+
+    // Nothing is handed off through a page cut short, or a folder others reach.
+    void nowhereSafeHandsNothingOff()
+    {
+        QFETCH(QString, how);
+        const QByteArray own = QFile::encodeName(QStandardPaths::writableLocation(QStandardPaths::CacheLocation));
+        const QByteArray home = qgetenv("HOME");
+        rlimit limit = {};
+        QCOMPARE(::getrlimit(RLIMIT_FSIZE, &limit), 0);
+        if (how != QLatin1String("full"))
+            QVERIFY(QDir(decl().DataPath).removeRecursively());
+        if (how == QLatin1String("full")) {
+            ::signal(SIGXFSZ, SIG_IGN);
+            rlimit small = limit;
+            small.rlim_cur = 100; // every file stops growing there, as on a full disk
+            QCOMPARE(::setrlimit(RLIMIT_FSIZE, &small), 0);
+        } else if (how == QLatin1String("link")) {
+            QCOMPARE(::symlink(QFile::encodeName(m_temp).constData(), own.constData()), 0);
+        } else if (how == QLatin1String("relative")) {
+            qputenv("XDG_CACHE_HOME", "relative-cache");
+            qputenv("HOME", QFile::encodeName(m_temp + QStringLiteral("/gone")));
+        } else {
+            if (::geteuid() != 0)
+                QSKIP("needs root to make a folder of another user's");
+            QVERIFY(QDir().mkpath(QFile::decodeName(own)));
+            QCOMPARE(::chown(own.constData(), NobodyId, NobodyId), 0);
+        }
+        SaveFileUrlm(QStringLiteral("http://x.example/a/page/that/does/not/fit/into/a/hundred/bytes/"));
+        QCOMPARE(::setrlimit(RLIMIT_FSIZE, &limit), 0);
+        qputenv("HOME", home);
+        QVERIFY2(m_opener.opened.isEmpty(), qPrintable(m_opener.opened.join(",")));
+        if (how == QLatin1String("full"))
+            QCOMPARE(readAll(dataFile(0)), QByteArray()); // no cut-off page is left
+    }
+
+    // A double click asks twice at once: one page opens; another address opens.
+    void sameAddressAtOnceIsHandedOffOnce()
+    {
+        for (const char *url : {"http://x.example/a", "http://x.example/a", "http://x.example/b", "http://x.example/a"})
+            SaveFileUrlm(QString::fromLatin1(url));
+        QCOMPARE(m_opener.opened.size(), 3);
+    }
+
     void addressCannotAddMarkup_data()
     {
         QTest::addColumn<QString>("url");
         QTest::addColumn<QString>("written");
 
         QTest::newRow("plain address") << "http://mirelka.example/site/?a=1&b=%20#top"
-                                       << "http://mirelka.example/site/?a=1&b=%20#top";
+                                       << "http://mirelka.example/site/?a=1&amp;b=%20#top";
+        // Unescaped, the browser would read "a=1<b".
+        QTest::newRow("character reference") << "http://x.example/q?a=1&lt;b" << "http://x.example/q?a=1&amp;lt;b";
         QTest::newRow("single quote") << "http://x.example/'><script>alert(1)</script>"
-                                      << "http://x.example/%27%3E%3Cscript%3Ealert(1)%3C/script%3E";
-        QTest::newRow("double quote") << "http://x.example/\"onload=\"x" << "http://x.example/%22onload=%22x";
+                                      << "http://x.example/&#39;&gt;&lt;script&gt;alert(1)&lt;/script&gt;";
+        QTest::newRow("double quote") << "http://x.example/\"onload=\"x" << "http://x.example/&quot;onload=&quot;x";
         QTest::newRow("whitespace and controls") << QStringLiteral("http://x.example/a b\tc\nd\re") + QChar(127)
                                                  << "http://x.example/a%20b%09c%0Ad%0De%7F";
         QTest::newRow("outside the code page") << QStringLiteral("http://x.example/猫")

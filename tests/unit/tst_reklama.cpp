@@ -209,7 +209,7 @@ private slots:
         const QString link = QStringLiteral("http://maker.test/programs/skazki/");
         QTest::newRow("click on a pointed link") << link << WebBrowser::NavigationKind::LinkClicked << true << false;
         QTest::newRow("click in a frame") << link << WebBrowser::NavigationKind::LinkClicked << false << false;
-        QTest::newRow("click, nothing pointed at") << "" << WebBrowser::NavigationKind::LinkClicked << true << true;
+        QTest::newRow("click, nothing pointed at") << "" << WebBrowser::NavigationKind::LinkClicked << true << false;
         QTest::newRow("the program's page") << link << WebBrowser::NavigationKind::Program << true << true;
         QTest::newRow("the page's redirect") << link << WebBrowser::NavigationKind::Other << true << true;
         QTest::newRow("the page's frame") << link << WebBrowser::NavigationKind::Other << false << true;
@@ -222,9 +222,13 @@ private slots:
         QFETCH(WebBrowser::NavigationKind, kind);
         QFETCH(bool, mainFrame);
         QFETCH(bool, proceeds);
+        // The user presses on what the status names; a click on nothing follows no link.
         browser()->fireStatusText(status);
-        QCOMPARE(browser()->fireNavigation(QStringLiteral("http://elsewhere.test/"), kind, mainFrame), proceeds);
-        if (proceeds) {
+        browser()->fireUserPress();
+        const bool toLink = kind == WebBrowser::NavigationKind::LinkClicked && !status.isEmpty();
+        const QString target = toLink ? status : QStringLiteral("http://elsewhere.test/");
+        QCOMPARE(browser()->fireNavigation(target, kind, mainFrame), proceeds);
+        if (proceeds || status.isEmpty()) {
             settle();
             QVERIFY(m_opener.opened.isEmpty());
         } else {
@@ -252,7 +256,10 @@ private slots:
         QFETCH(bool, userInitiated);
         QFETCH(bool, handsOff);
         browser()->fireStatusText(status);
-        QVERIFY(!browser()->fireNewWindow(QStringLiteral("http://popup.test/"), userInitiated));
+        if (userInitiated)
+            browser()->fireUserPress();
+        QVERIFY(!browser()->fireNewWindow(status.isEmpty() ? QStringLiteral("http://popup.test/") : status,
+                                          userInitiated));
         if (handsOff) {
             QTRY_COMPARE(m_opener.opened.size(), 1);
             QCOMPARE(handedOff(0), status);

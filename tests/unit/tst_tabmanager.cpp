@@ -190,10 +190,13 @@ private slots:
         QCOMPARE(decl().ActivePanel, 0);
         CHECK_INVARIANTS();
 
+        // A web tab made active takes the keyboard into its page.
         clickTab(1);
         QCOMPARE(decl().ActivePanel, 1);
         QVERIFY(f.MenuClose->isEnabled());
+        QCOMPARE(f.focusWidget(), static_cast<QWidget *>(f.WebRazdel.value(1)));
         CHECK_INVARIANTS();
+        elsewhere->setFocus();
         clickTab(1);
         QCOMPARE(decl().ActivePanel, 1);
         QCOMPARE(f.focusWidget(), elsewhere);
