@@ -66,6 +66,8 @@ public:
     QList<LinkBox> LinkBoxes;
     int LastLink = 0;
     int HoverLink = 0;
+    // The link that has the keyboard on the page, -1 when none has.
+    int FocusLink = -1;
 
     // Drawing position and line bookkeeping, valid while a page is drawn.
     int PenX = 0;

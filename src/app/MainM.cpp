@@ -4,10 +4,12 @@
 #include "app/WebBrowser.h"
 #include "mainwindow/frmForma.h"
 #include "pageview/NomerStranicyM.h"
+#include "pageview/PageAccessible.h"
 #include "pageview/PictureBox.h"
 #include "tabs/TabManager.h"
 
-#include <QCoreApplication>
+#include <QApplication>
+#include <QIcon>
 
 QString DataPathFor(const QString &applicationFolder)
 {
@@ -40,6 +42,10 @@ void StartWith(const QString &dataPath)
 {
     auto &d = decl();
     PrepareSharedState(dataPath);
+    // Every window of the program, dialogs and message boxes too, carries
+    // its icon.
+    QApplication::setWindowIcon(QIcon(QStringLiteral(":/resources/mirelka.png")));
+    InstallAccessibility();
 
     // The window and its canvas exist before the first layout reads them.
     auto &forma = frmForma::instance();

@@ -3,6 +3,7 @@
 #include "engine/BrowserProfile.h"
 #include "engine/EngineBrowser.h"
 
+#include <QAccessible>
 #include <QByteArray>
 #include <QQuickWindow>
 
@@ -28,6 +29,13 @@ EngineModule::EngineModule()
     QByteArray flags = qgetenv("QTWEBENGINE_CHROMIUM_FLAGS");
     if (!flags.contains("--process-per-site")) {
         flags += " --process-per-site";
+        qputenv("QTWEBENGINE_CHROMIUM_FLAGS", flags.trimmed());
+    }
+    // Web pages show their content to assistive technology only when the
+    // renderers build their accessibility tree, which costs memory: only
+    // when a screen reader or the like is listening.
+    if (QAccessible::isActive() && !flags.contains("--force-renderer-accessibility")) {
+        flags += " --force-renderer-accessibility";
         qputenv("QTWEBENGINE_CHROMIUM_FLAGS", flags.trimmed());
     }
 }

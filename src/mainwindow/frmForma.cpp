@@ -18,10 +18,12 @@
 #include <QCoreApplication>
 #include <QFrame>
 #include <QIcon>
+#include <QKeyEvent>
 #include <QLayout>
 #include <QMenuBar>
 #include <QGuiApplication>
 #include <QScrollBar>
+#include <QShortcut>
 #include <QWheelEvent>
 
 namespace {
@@ -102,8 +104,10 @@ void frmForma::createControls()
     VScroll1->setMinimum(0);
     VScroll1->setMaximum(0);
     VScroll1->setEnabled(false);
+    VScroll1->setAccessibleName(QStringLiteral("Прокрутка страницы"));
 
     picText = new PictureBox(picBoxInner);
+    picText->setObjectName(QStringLiteral("picText"));
     picText->move(0, 0);
     picText->setFocusPolicy(Qt::StrongFocus);
     QFont pageFont(QStringLiteral("Times New Roman"));
@@ -129,11 +133,12 @@ void frmForma::createControls()
 
 void frmForma::createMenu()
 {
-    Menu = menuBar()->addMenu(QStringLiteral("Меню"));
+    // Alt+М opens the menu, as does F10 below.
+    Menu = menuBar()->addMenu(QStringLiteral("&Меню"));
     MenuFound = Menu->addAction(QStringLiteral("Поиск"));
     MenuFound->setShortcut(QKeySequence(Qt::Key_F3));
     MenuClose = Menu->addAction(QStringLiteral("Закрыть раздел"));
-    MenuClose->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_F4));
+    MenuClose->setShortcuts({QKeySequence(Qt::CTRL | Qt::Key_F4), QKeySequence(Qt::CTRL | Qt::Key_W)});
     MenuClose->setEnabled(false);
     MenuSep2 = Menu->addSeparator();
     MenuHelp = Menu->addAction(QStringLiteral("Вызов справки"));
@@ -144,8 +149,24 @@ void frmForma::createMenu()
     connect(MenuFound, &QAction::triggered, this, [] { MenuFound_Click(); });
     connect(MenuClose, &QAction::triggered, this, [] { MenuClose_Click(); });
     connect(MenuHelp, &QAction::triggered, this, [] { MenuHelp_Click(); });
-    connect(MenuAbout, &QAction::triggered, this, [] { MenuAbout_Click(); });
+    // The about window runs a loop of its own until it is closed: queued, so
+    // whatever pressed the item (the accessibility bus too) is answered first.
+    connect(MenuAbout, &QAction::triggered, this, [] { MenuAbout_Click(); }, Qt::QueuedConnection);
     connect(MenuExit, &QAction::triggered, this, [this] { close(); });
+
+    // F10 opens the menu, as on other desktops.
+    auto *f10 = new QShortcut(QKeySequence(Qt::Key_F10), this);
+    connect(f10, &QShortcut::activated, this, [this] { menuBar()->setActiveAction(Menu->menuAction()); });
+
+    // Tabs by keyboard, wherever the focus is in the window: Ctrl+Tab and
+    // Ctrl+PgDn the next tab, Ctrl+Shift+Tab and Ctrl+PgUp the previous.
+    auto *next = new QShortcut(this);
+    next->setKeys({QKeySequence(Qt::CTRL | Qt::Key_Tab), QKeySequence(Qt::CTRL | Qt::Key_PageDown)});
+    connect(next, &QShortcut::activated, this, [] { NextPanelM(1); });
+    auto *previous = new QShortcut(this);
+    previous->setKeys({QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_Backtab),
+                       QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_Tab), QKeySequence(Qt::CTRL | Qt::Key_PageUp)});
+    connect(previous, &QShortcut::activated, this, [] { NextPanelM(-1); });
 }
 
 void frmForma::createPageKeys()
@@ -260,6 +281,31 @@ bool frmForma::eventFilter(QObject *watched, QEvent *event)
     }
     if (watched == m_fullScreenPage && event->type() == QEvent::Hide)
         leavePageFullScreen();
+    if (watched == picText) {
+        switch (event->type()) {
+        case QEvent::KeyPress: {
+            const auto *key = static_cast<QKeyEvent *>(event);
+            if (key->modifiers() & (Qt::ControlModifier | Qt::AltModifier | Qt::MetaModifier))
+                break;
+            // Tab and Shift+Tab step through the page's links before the
+            // keyboard leaves the page.
+            if (key->key() == Qt::Key_Tab || key->key() == Qt::Key_Backtab)
+                return picText_TabKey(key->key() == Qt::Key_Tab && !(key->modifiers() & Qt::ShiftModifier));
+            if (!key->isAutoRepeat()
+                && (key->key() == Qt::Key_Return || key->key() == Qt::Key_Enter || key->key() == Qt::Key_Space))
+                picText_ChooseKey();
+            break;
+        }
+        case QEvent::FocusIn:
+            picText_GotFocus(static_cast<QFocusEvent *>(event)->reason());
+            break;
+        case QEvent::FocusOut:
+            picText_LostFocus(static_cast<QFocusEvent *>(event)->reason());
+            break;
+        default:
+            break;
+        }
+    }
     if ((watched == picText || watched == VScroll1) && event->type() == QEvent::Wheel) {
         picText_Wheel(static_cast<QWheelEvent *>(event)->angleDelta().y());
         return true;

@@ -3,6 +3,7 @@
 #include "app/Declare.h"
 #include "app/Rounding.h"
 #include "catalogue/OpenMultM.h"
+#include "pageview/PageAccessible.h"
 #include "pageview/PictureBox.h"
 #include "pageview/ProkrutkaM.h"
 
@@ -147,6 +148,8 @@ void NomerStranicyM(int s)
             LoadSection(section);
 
         d.CanvasHeight = d.PageHeight;
+        // The new page starts with the keyboard before its first link.
+        d.FocusLink = -1;
         canvas->clear();
         SetScrollValue(0);
 
@@ -224,5 +227,6 @@ void NomerStranicyM(int s)
             canvas->setGeometry(0, 0, d.PageWidth, d.CanvasHeight);
         }
         ProkrutkaM();
+        PageDrawn();
     }
 }

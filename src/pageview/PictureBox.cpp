@@ -26,9 +26,15 @@ QFont wholePixelFont(QFont font)
     return font;
 }
 
-QImage blankImage(QSize size, const QColor &back)
+// An image of a size in pixels of the layout, with as many of the screen's
+// pixels as the screen has for them: drawing on it is placed in layout
+// pixels and comes out at the screen's resolution. Its fonts stay at 96 dots
+// per inch of layout pixels, so text measures the same at every scale.
+QImage blankImage(QSize size, const QColor &back, qreal scale)
 {
-    QImage image(size.expandedTo(QSize(1, 1)), QImage::Format_RGB32);
+    const QSize area = size.expandedTo(QSize(1, 1));
+    QImage image(qCeil(area.width() * scale), qCeil(area.height() * scale), QImage::Format_RGB32);
+    image.setDevicePixelRatio(scale);
     image.setDotsPerMeterX(DotsPerMetre96);
     image.setDotsPerMeterY(DotsPerMetre96);
     image.fill(back);
@@ -52,7 +58,8 @@ PictureBox::PictureBox(QWidget *parent) : QWidget(parent)
 {
     setAttribute(Qt::WA_OpaquePaintEvent);
     setMouseTracking(true);
-    m_image = blankImage(size(), m_back);
+    m_area = size().expandedTo(QSize(1, 1));
+    m_image = blankImage(m_area, m_back, 1);
     m_font = wholePixelFont(m_font);
     fontChanged();
 }
@@ -165,7 +172,7 @@ void PictureBox::print(int x, int y, const QString &text)
     } else {
         p.setFont(m_font);
         p.drawText(QPointF(x, baseline), text);
-        pen = m_image.width();
+        pen = m_area.width();
     }
     // Glyphs may reach a little outside their cells.
     drawnOn(QRect(x - lineHeight, y - lineHeight / 2, int(pen) - x + 2 * lineHeight, 2 * lineHeight));
@@ -174,12 +181,30 @@ void PictureBox::print(int x, int y, const QString &text)
     update(QRect(x, y, std::max(width() - x, 0), lineHeight));
 }
 
-void PictureBox::drawBox(int x1, int y1, int x2, int y2, const QColor &color)
+void PictureBox::drawBox(int x1, int y1, int x2, int y2, const QColor &color, bool dotted)
 {
     QPainter &p = painter();
-    p.setPen(QPen(color, 0));
-    p.setBrush(Qt::NoBrush);
-    p.drawRect(QRect(QPoint(x1, y1), QPoint(x2 - 1, y2 - 1)));
+    // Edges as filled pixels, so a box covers the same whole pixels of the
+    // page at every screen resolution.
+    if (!dotted) {
+        p.fillRect(QRect(x1, y1, x2 - x1 + 1, 1), color);
+        p.fillRect(QRect(x1, y2, x2 - x1 + 1, 1), color);
+        p.fillRect(QRect(x1, y1, 1, y2 - y1 + 1), color);
+        p.fillRect(QRect(x2, y1, 1, y2 - y1 + 1), color);
+    } else {
+        for (int x = x1; x <= x2; ++x) {
+            if ((x + y1) % 2 == 0)
+                p.fillRect(QRect(x, y1, 1, 1), color);
+            if ((x + y2) % 2 == 0)
+                p.fillRect(QRect(x, y2, 1, 1), color);
+        }
+        for (int y = y1 + 1; y < y2; ++y) {
+            if ((x1 + y) % 2 == 0)
+                p.fillRect(QRect(x1, y, 1, 1), color);
+            if ((x2 + y) % 2 == 0)
+                p.fillRect(QRect(x2, y, 1, 1), color);
+        }
+    }
     drawnOn(QRect(QPoint(x1, y1), QPoint(x2, y2)));
     update(QRect(QPoint(x1, y1), QPoint(x2, y2)));
 }
@@ -195,7 +220,7 @@ void PictureBox::clear()
 {
     // Only what was drawn since the last clear: the image keeps the largest
     // size the box has had, and a page seldom fills all of it.
-    const QRect drawn = m_drawn & m_image.rect();
+    const QRect drawn = m_drawn & QRect(QPoint(0, 0), m_area);
     if (!drawn.isEmpty())
         painter().fillRect(drawn, m_back);
     endPainting();
@@ -205,24 +230,25 @@ void PictureBox::clear()
 
 void PictureBox::reserveHeight(int height)
 {
-    if (height > m_image.height())
-        growImage(QSize(m_image.width(), height));
+    if (height > m_area.height())
+        growImage(QSize(m_area.width(), height));
 }
 
 void PictureBox::growImage(QSize size)
 {
     // In steps ahead of what is asked, so a page growing line by line
     // copies the image a few times, not at every line.
-    const QSize room(std::max(size.width(), m_image.width()),
-                     size.height() > m_image.height()
-                         ? std::max(size.height(), std::min(m_image.height() * 2, size.height() + 4096))
-                         : m_image.height());
+    const QSize room(std::max(size.width(), m_area.width()),
+                     size.height() > m_area.height()
+                         ? std::max(size.height(), std::min(m_area.height() * 2, size.height() + 4096))
+                         : m_area.height());
     endPainting();
-    QImage grown = blankImage(room, m_back);
+    QImage grown = blankImage(room, m_back, devicePixelRatioF());
     QPainter p(&grown);
     p.drawImage(QPoint(0, 0), m_image);
     p.end();
     m_image = grown;
+    m_area = room;
     fontChanged();
 }
 
@@ -231,9 +257,16 @@ void PictureBox::paintEvent(QPaintEvent *event)
     QPainter p(this);
     // The image grows with the box, so it covers what is painted: filling
     // the background first would write every pixel twice.
-    if (!m_image.rect().contains(event->rect()))
+    if (!QRect(QPoint(0, 0), m_area).contains(event->rect()))
         p.fillRect(event->rect(), m_back);
-    p.drawImage(event->rect().topLeft(), m_image, event->rect());
+    if (m_image.devicePixelRatio() == 1) {
+        p.drawImage(event->rect().topLeft(), m_image, event->rect());
+    } else {
+        // Pixel for pixel at the screen's scale: the whole image, clipped to
+        // what is painted, as a part of it may not start on a whole pixel.
+        p.setClipRegion(event->region());
+        p.drawImage(QPoint(0, 0), m_image);
+    }
 }
 
 void PictureBox::resizeEvent(QResizeEvent *event)
@@ -242,14 +275,15 @@ void PictureBox::resizeEvent(QResizeEvent *event)
     // takes meanwhile: narrowing the window and widening it again shows the
     // page as it was. So the image keeps the largest size the box has had.
     const QSize now = size();
-    if (now.width() > m_image.width() || now.height() > m_image.height())
+    if (now.width() > m_area.width() || now.height() > m_area.height())
         growImage(now);
     QWidget::resizeEvent(event);
 }
 
 QImage PictureBox::image() const
 {
-    return m_image.copy(QRect(QPoint(0, 0), size()));
+    const qreal scale = m_image.devicePixelRatio();
+    return m_image.copy(QRect(0, 0, qCeil(width() * scale), qCeil(height() * scale)));
 }
 
 void PictureBox::mouseMoveEvent(QMouseEvent *event)

@@ -46,15 +46,17 @@ public:
     // box: a page grows line by line and takes its final size once.
     void reserveHeight(int height);
 
-    // Outline of the box from (x1, y1) to (x2, y2), both corners included.
-    void drawBox(int x1, int y1, int x2, int y2, const QColor &color);
+    // Outline of the box from (x1, y1) to (x2, y2), both corners included;
+    // dotted, it sets every other pixel along the edges and leaves the rest.
+    void drawBox(int x1, int y1, int x2, int y2, const QColor &color, bool dotted = false);
     // The same box, filled.
     void fillBox(int x1, int y1, int x2, int y2, const QColor &color);
 
     // Clears the whole image to the background colour.
     void clear();
 
-    // What the box shows: the retained image at the box's size.
+    // What the box shows: the retained image at the box's size, in the
+    // screen's pixels.
     QImage image() const;
 
 signals:
@@ -96,6 +98,8 @@ private:
     const Glyph &glyph(char16_t c) const;
 
     QImage m_image;
+    // The image's size in pixels of the layout.
+    QSize m_area;
     QPainter m_painter;
     QColor m_back = Qt::white;
     QColor m_fore = Qt::black;

@@ -9,6 +9,8 @@
 #include <QScrollBar>
 #include <QStyleHints>
 
+#include <algorithm>
+
 namespace {
 
 constexpr int PageKeyMargin = 10;
@@ -47,6 +49,20 @@ void ProkrutkaM()
         b->setValue(0);
         canvas->move(0, 0);
     }
+}
+
+void ScrollIntoView(int top, int bottom)
+{
+    QScrollBar *b = bar();
+    if (!b || !b->isEnabled())
+        return;
+    const int view = b->height();
+    int v = b->value();
+    if (bottom >= v + view)
+        v = bottom - view + 1;
+    if (top < v)
+        v = top;
+    b->setValue(std::clamp(v, 0, b->maximum()));
 }
 
 void VScroll1_Change()

@@ -9,6 +9,10 @@ void ProkrutkaM();
 // Sets the scroll bar's value; the canvas follows.
 void SetScrollValue(int value);
 
+// Scrolls the least that shows the page's rows top..bottom (both included),
+// the top when they are higher than the view.
+void ScrollIntoView(int top, int bottom);
+
 // The scroll bar's value changed: the canvas follows.
 void VScroll1_Change();
 

@@ -2,7 +2,9 @@
 
 #include "app/Declare.h"
 #include "pageview/NomerStranicyM.h"
+#include "pageview/PageAccessible.h"
 #include "pageview/PictureBox.h"
+#include "pageview/ProkrutkaM.h"
 #include "tabs/TabManager.h"
 #include "web/Sites.h"
 
@@ -33,6 +35,31 @@ void outline(int index, const QColor &color)
         return;
     const LinkBox &box = d.LinkBoxes[index];
     d.PageCanvas->drawBox(box.X1, box.Y1, box.X2, box.Y2, color);
+}
+
+// Takes the pointer's outline off a link. The link with the keyboard keeps
+// its own outline, drawn again on the same pixels, so neither outline leaves
+// a mark behind the other.
+void removeOutline(int index)
+{
+    outline(index, OutlineRemoved);
+    const auto &d = decl();
+    if (index == d.FocusLink && d.PageCanvas && index <= lastLink()) {
+        const LinkBox &box = d.LinkBoxes[index];
+        d.PageCanvas->drawBox(box.X1, box.Y1, box.X2, box.Y2, OutlineShown, true);
+    }
+}
+
+// Carries out the choice of a link, once: a choice asked for while another
+// is carried out is dropped.
+void choose(int index)
+{
+    auto &d = decl();
+    if (d.ChoosingLink)
+        return;
+    d.ChoosingLink = true;
+    VyborLinksM(index);
+    d.ChoosingLink = false;
 }
 
 // The hand, 32 x 32: '#' black outline, '.' white, blank transparent. The
@@ -119,9 +146,10 @@ void picText_MouseMove(QPointF position)
     }
 
     if (found != d.HoverLink) {
-        if (d.HoverLink >= 0)
-            outline(d.HoverLink, OutlineRemoved);
+        const int old = d.HoverLink;
         d.HoverLink = found;
+        if (old >= 0)
+            removeOutline(old);
         if (found >= 0)
             outline(found, OutlineShown);
     }
@@ -142,16 +170,90 @@ void picText_MouseUp()
         return;
 
     const int chosen = d.HoverLink;
-    outline(chosen, OutlineRemoved);
-    d.ChoosingLink = true;
-    VyborLinksM(chosen);
-    d.ChoosingLink = false;
+    removeOutline(chosen);
+    choose(chosen);
 
     // A pointer move during the choice may have outlined another link; its
     // outline goes with the marker, so no stray box stays on the page.
-    if (d.HoverLink != chosen && d.HoverLink >= 0 && d.HoverLink <= lastLink())
-        outline(d.HoverLink, OutlineRemoved);
+    const int moved = d.HoverLink;
     d.HoverLink = -1;
+    if (moved != chosen && moved >= 0 && moved <= lastLink())
+        removeOutline(moved);
+}
+
+void SetFocusLink(int index)
+{
+    auto &d = decl();
+    const int last = lastLink();
+    // Entries still being laid out (the drawing's yield) have no box yet.
+    if (index < 0 || index > last || d.LinkBoxes[index].Target.isEmpty())
+        index = -1;
+    const int old = d.FocusLink;
+    d.FocusLink = index;
+    if (old == index)
+        return;
+    // The pointer's outline, where there is one, stays on top.
+    if (old >= 0 && old <= last && old != d.HoverLink)
+        outline(old, OutlineRemoved);
+    if (index >= 0) {
+        const LinkBox &box = d.LinkBoxes[index];
+        if (index != d.HoverLink && d.PageCanvas)
+            d.PageCanvas->drawBox(box.X1, box.Y1, box.X2, box.Y2, OutlineShown, true);
+        ScrollIntoView(box.Y1, box.Y2);
+    }
+    PageFocusMoved();
+}
+
+bool picText_TabKey(bool forward)
+{
+    const auto &d = decl();
+    const int last = lastLink();
+    if (last < 0)
+        return false;
+    int next;
+    if (d.FocusLink < 0)
+        next = forward ? 0 : last;
+    else
+        next = d.FocusLink + (forward ? 1 : -1);
+    // Past either end the keyboard leaves the page.
+    SetFocusLink(next);
+    return decl().FocusLink >= 0;
+}
+
+void picText_GotFocus(Qt::FocusReason reason)
+{
+    // Reached by Tab, the page starts at its first link; by Shift+Tab, at
+    // its last.
+    if (reason == Qt::TabFocusReason)
+        SetFocusLink(0);
+    else if (reason == Qt::BacktabFocusReason)
+        SetFocusLink(lastLink());
+    else
+        PageFocusMoved();
+}
+
+void picText_LostFocus(Qt::FocusReason reason)
+{
+    // Left by Tab or a click elsewhere, the page lets go of its link; a menu,
+    // a dialog or another tab in front of it only hides the page for a while
+    // (hidden, the page hands the keyboard on as Tab would).
+    const PictureBox *canvas = decl().PageCanvas;
+    if ((reason == Qt::TabFocusReason || reason == Qt::BacktabFocusReason || reason == Qt::MouseFocusReason)
+        && canvas && canvas->isVisible())
+        SetFocusLink(-1);
+}
+
+void picText_ChooseKey()
+{
+    const auto &d = decl();
+    if (d.FocusLink >= 0 && d.FocusLink <= lastLink())
+        choose(d.FocusLink);
+}
+
+void ChooseLink(int index)
+{
+    if (index >= 0 && index <= lastLink())
+        choose(index);
 }
 
 void VyborLinksM(int index)

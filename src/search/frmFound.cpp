@@ -101,8 +101,11 @@ frmFound::frmFound()
     // "Текст:" fits its 54 pixels in any of the font's faces.
     setFont(DialogFont());
     setAutoFillBackground(true);
+    // The grey is fixed, and so is the text on it: the desktop's text colour
+    // may be a light one.
     QPalette pal = palette();
     pal.setColor(QPalette::Window, QColor(192, 192, 192));
+    pal.setColor(QPalette::WindowText, Qt::black);
     setPalette(pal);
 
     createControls();
@@ -127,6 +130,8 @@ void frmFound::createControls()
     kFound->setDefault(false);
     QPalette buttonPal = kFound->palette();
     buttonPal.setColor(QPalette::Button, QColor(192, 192, 192));
+    buttonPal.setColor(QPalette::ButtonText, Qt::black);
+    buttonPal.setColor(QPalette::Disabled, QPalette::ButtonText, QColor(72, 72, 72));
     kFound->setPalette(buttonPal);
 
     selTypFonud = new QComboBox(this);
@@ -140,6 +145,9 @@ void frmFound::createControls()
     Label2 = new QLabel(QStringLiteral("Текст:"), this);
     Label2->setGeometry(4, 8, 54, 20);
     Label2->setAlignment(Qt::AlignLeft | Qt::AlignTop);
+    // The label names the field for assistive technology.
+    Label2->setBuddy(Text1);
+    selTypFonud->setAccessibleName(QStringLiteral("Где искать"));
 
     List1 = new QListWidget(this);
     List1->setGeometry(4, 68, 569, 259);
@@ -147,6 +155,7 @@ void frmFound::createControls()
     List1->setSelectionMode(QAbstractItemView::SingleSelection);
     List1->setSortingEnabled(false);
     List1->setUniformItemSizes(true);
+    List1->setAccessibleName(QStringLiteral("Найденные мультфильмы"));
 
     setTabOrder(Text1, kFound);
     setTabOrder(kFound, selTypFonud);

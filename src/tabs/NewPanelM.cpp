@@ -45,6 +45,7 @@ int NewPanelM(const QString &title, const QString &url, int *madeIndex)
         web->setGeometry(web0->geometry());
     f.WebRazdel.insert(n, web);
     web->setSilent(true);
+    web->setAccessibleName(title);
     // A link that asks for a window of its own opens in the default browser
     // when the user followed it; the page itself never gets a window.
     QObject::connect(web, &WebBrowser::newWindow2, web, [web](WebBrowser::NewWindowRequest *request) {

@@ -28,3 +28,16 @@ void MenuClose_Click()
         return;
     UnloadPanelM(d.ActivePanel);
 }
+
+void NextPanelM(int step)
+{
+    const auto &d = decl();
+    const int count = d.PanelCount + 1;
+    for (int i = 1; i < count; ++i) {
+        const int candidate = ((d.ActivePanel + step * i) % count + count) % count;
+        if (isLivePanel(candidate)) {
+            ActivePanelM(candidate);
+            return;
+        }
+    }
+}

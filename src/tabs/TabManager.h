@@ -25,6 +25,10 @@ void UnloadPanelM(int index);
 // Places every live tab in the strip.
 void SizePanelM();
 
+// Activates the next live tab (step 1) or the previous one (step -1) in the
+// strip's order, wrapping round at either end.
+void NextPanelM(int step);
+
 // The menu's Help and Close tab commands.
 void MenuHelp_Click();
 void MenuClose_Click();

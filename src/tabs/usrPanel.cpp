@@ -2,6 +2,7 @@
 
 #include "tabs/TabManager.h"
 
+#include <QAccessible>
 #include <QLabel>
 #include <QMouseEvent>
 
@@ -74,6 +75,11 @@ usrPanel::usrPanel(QWidget *parent) : QWidget(parent)
     font.setBold(true);
     // Qt text is Unicode, so the Cyrillic caption needs no character set of its own.
     Label1->setFont(font);
+    // The tab's greys are fixed, so its caption's colour is too: the
+    // desktop's text colour may be a light one.
+    QPalette captionPal = Label1->palette();
+    captionPal.setColor(QPalette::WindowText, Qt::black);
+    Label1->setPalette(captionPal);
     Label1->setAutoFillBackground(false);
     Label1->setAttribute(Qt::WA_TransparentForMouseEvents);
     Label1->move(4, 2);
@@ -86,8 +92,18 @@ usrPanel::usrPanel(QWidget *parent) : QWidget(parent)
     picFon->setGeometry(108, 0, 24, 24);
 
     picClose = new QLabel(picFon);
+    picClose->setObjectName(QStringLiteral("picClose"));
     picClose->setAlignment(Qt::AlignLeft | Qt::AlignTop);
-    picClose->setPixmap(QPixmap::fromImage(closePicture()));
+    // The padlock's pixels as squares of the screen's pixels, never blurred
+    // by scaling.
+    const qreal scale = devicePixelRatioF();
+    QImage padlock = closePicture();
+    if (scale != 1) {
+        padlock = padlock.scaled(QSize(qRound(15 * scale), qRound(15 * scale)), Qt::IgnoreAspectRatio,
+                                 Qt::FastTransformation);
+        padlock.setDevicePixelRatio(scale);
+    }
+    picClose->setPixmap(QPixmap::fromImage(padlock));
     picClose->setGeometry(5, 4, 15, 15);
     picClose->installEventFilter(this);
 
@@ -99,12 +115,21 @@ void usrPanel::NewFon(const QColor &color)
     m_back = color;
     setBackground(this, color);
     setBackground(picFon, color);
+    // The active tab's colour is what makes it the selected tab.
+    if (QAccessible::isActive()) {
+        QAccessibleEvent selection(this, QAccessible::Selection);
+        QAccessible::updateAccessibility(&selection);
+    }
 }
 
 void usrPanel::NewText(const QString &caption)
 {
     Label1->setText(caption);
     Label1->adjustSize();
+    if (QAccessible::isActive()) {
+        QAccessibleEvent named(this, QAccessible::NameChanged);
+        QAccessible::updateAccessibility(&named);
+    }
 }
 
 QString usrPanel::caption() const

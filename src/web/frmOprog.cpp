@@ -12,13 +12,55 @@
 #include <QPixmap>
 #include <QPointer>
 #include <QPushButton>
+#include <QStyleOptionFocusRect>
+#include <QStylePainter>
 #include <QUrl>
+
+#include <functional>
 
 namespace {
 
 QPointer<frmOprog> g_oprog;
 
 constexpr QColor WindowGrey{192, 192, 192};
+
+// The site link: a label the keyboard reaches by Tab, with the desktop's
+// focus frame while it has the keyboard; Enter or Space follows it.
+class LinkLabel : public QLabel
+{
+public:
+    LinkLabel(const QString &text, QWidget *parent, std::function<void()> follow)
+        : QLabel(text, parent), m_follow(std::move(follow))
+    {
+        setFocusPolicy(Qt::TabFocus);
+    }
+
+protected:
+    void paintEvent(QPaintEvent *event) override
+    {
+        QLabel::paintEvent(event);
+        if (!hasFocus())
+            return;
+        QStylePainter p(this);
+        QStyleOptionFocusRect option;
+        option.initFrom(this);
+        option.backgroundColor = palette().color(QPalette::Window);
+        p.drawPrimitive(QStyle::PE_FrameFocusRect, option);
+    }
+    void keyPressEvent(QKeyEvent *event) override
+    {
+        const int key = event->key();
+        if (!event->isAutoRepeat() && (key == Qt::Key_Return || key == Qt::Key_Enter || key == Qt::Key_Space)) {
+            event->accept();
+            m_follow();
+            return;
+        }
+        QLabel::keyPressEvent(event);
+    }
+
+private:
+    std::function<void()> m_follow;
+};
 
 // A one-pixel line of the etched separator. The line from x1 to x2 covers x1
 // up to, not including, x2, as a drawn line does.
@@ -94,7 +136,9 @@ frmOprog::frmOprog(const QString &makerSite) : QDialog(nullptr), m_makerSite(mak
     Label2[3] = label({104, 8, 220, 20}, QStringLiteral("Автор: Ефим Сказочкин"));
     Label2[4] = label({104, 32, 179, 20}, QStringLiteral("E-mail: ef@mi.example"));
     Label2[5] = label({104, 56, 48, 20}, QStringLiteral("Сайт:"));
-    Label1 = label({152, 56, 183, 20}, QStringLiteral("Мир мультиков"));
+    Label1 = new LinkLabel(QStringLiteral("Мир мультиков"), this, [this] { Label1_Click(); });
+    Label1->setGeometry(152, 56, 183, 20);
+    Label1->setAutoFillBackground(true);
     Label2[6] = label({104, 80, 104, 20}, QStringLiteral("Версия: v2.1"));
     Label2[7] = label({104, 104, 219, 20}, QStringLiteral("Дата: 21 ноября 2008 год"));
     Label2[0] = label({156, 128, 149, 20}, QStringLiteral("29 июля 2015 год"));

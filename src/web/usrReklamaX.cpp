@@ -45,7 +45,9 @@ usrReklamaX::usrReklamaX(QWidget *parent, const QString &makerSite) : QWidget(pa
     font.setPointSize(8);
     setFont(font);
 
+    setAccessibleName(QStringLiteral("Реклама"));
     WebBrowser1 = createBrowser(this, BrowserPurpose::AdStrip);
+    WebBrowser1->setAccessibleName(QStringLiteral("Реклама"));
     WebBrowser1->setGeometry(0, 0, DesignSize.width(), DesignSize.height());
 
     auto *panel = new QFrame(this);

@@ -337,6 +337,15 @@ inline bool samePixels(const QImage &a, const QImage &b)
     return true;
 }
 
+// True when the X window carries an icon of its own (_NET_WM_ICON).
+inline bool hasIcon(const QString &window)
+{
+    // The first icon's width, as a number.
+    return run(QStringLiteral("xprop"), {QStringLiteral("-id"), window, QStringLiteral("-f"), QStringLiteral("_NET_WM_ICON"),
+                                         QStringLiteral("32c"), QStringLiteral(" = $0\n"), QStringLiteral("_NET_WM_ICON")})
+               .section(QLatin1String(" = "), 1).toInt() > 0;
+}
+
 inline bool isBlue(QRgb c)
 {
     return qBlue(c) > 150 && qRed(c) < 130 && qGreen(c) < 130;

@@ -243,6 +243,114 @@ private slots:
         m_program = nullptr;
     }
 
+    // The same afternoon with keys only, under a window manager: the page's
+    // links by Tab, Shift+Tab, Enter and Space, the tabs by Ctrl+Tab and its
+    // kin, the menu by Alt+М and F10, the search and the about window's link.
+    void keyboardOnly()
+    {
+        using namespace Qt::StringLiterals;
+        TestSupport::startProgram(E2e::binDir() + QStringLiteral("/Data/"));
+        const QList<LinkBox> boxes1 = decl().LinkBoxes;
+        NomerStranicyM(7);
+        const MultEntry cartoons[] = {decl().MultTable[1][1], decl().MultTable[7][decl().MultCount[7]],
+                                      decl().MultTable[7][1]};
+        const LinkBox last = decl().LinkBoxes.last();
+        // Shown whole with the least scrolling: its bottom row the view's last.
+        const int scrolled = last.Y2 - decl().PageHeight + 1;
+        frmForma::destroyInstance();
+        QProcess wm;
+        wm.start(QStringLiteral("openbox"), {QStringLiteral("--sm-disable")});
+        QVERIFY(E2e::waitFor([] { return E2e::run(QStringLiteral("wmctrl"), {QStringLiteral("-m")}).contains(u"Openbox"); }));
+        Program program;
+        m_program = &program;
+        const QColor colours[] = {QColor(0, 192, 0), QColor(192, 0, 0), QColor(0, 0, 192)};
+        for (int i = 0; i < 3; ++i)
+            program.server.setPage(QStringLiteral("http://mults.example/mults/?id=") + cartoons[i].Id,
+                                   "<html><body style='background:" + colours[i].name().toLatin1() + "'>c</body></html>");
+        QVERIFY(program.start());
+        QVERIFY(E2e::waitFor([&] { return blueIn(pageOnScreen(), QRect(0, 0, 300, 60)) > 50; }));
+        auto keys = [](const QString &k, int times = 1) {
+            E2e::xdo(QStringList{u"key"_s, u"--delay"_s, u"20"_s, u"--repeat"_s, QString::number(times)} + k.split(u' '));
+        };
+        auto shows = [&](const QColor &c) { return E2e::waitFor([&] { return QColor(client().pixel(400, 400)) == c; }); };
+        // A link's dotted outline: every other pixel of its top edge blue.
+        auto outlined = [&](const LinkBox &b, int scroll = 0) {
+            return E2e::waitFor([&] {
+                const QImage page = pageOnScreen();
+                for (int x = b.X1; x <= b.X2; ++x)
+                    if (QColor(page.pixel(x, b.Y1 - scroll)) != ((x + b.Y1) % 2 ? QColor(Qt::white) : QColor(Qt::blue)))
+                        return false;
+                return true;
+            }, 10000);
+        };
+        auto window = [](const QString &name, QString id = {}) {
+            return E2e::waitFor([&] { return !(id = Program::windowNamed(name)).isEmpty(); }) ? id : QString();
+        };
+        // Each step: keys, how many times, then the colour of the tab shown
+        // or the link outlined on the page (scrolled by `scroll`).
+        struct Step { QString keys; int times; QColor shown; LinkBox link = {}; int scroll = 0; };
+        const QColor none;
+        const Step steps[] = {
+            // Tab: the number 2; 39 more: entry 1, which Enter opens.
+            {u"Tab"_s, 1, none, boxes1[0]}, {u"Tab"_s, 39, none, boxes1[39]}, {u"Return"_s, 1, colours[0]},
+            // Ctrl+Tab wraps round to the catalogue, entry 1 still outlined;
+            // 34 back to the number 7, which Space draws; Shift+Tab from
+            // before its first link: the last entry, scrolled to, and opened.
+            {u"ctrl+Tab"_s, 1, none, boxes1[39]}, {u"shift+Tab"_s, 34, none, boxes1[5]}, {u"space"_s, 1, none},
+            {u"shift+Tab"_s, 1, none, last, scrolled}, {u"KP_Enter"_s, 1, colours[1]},
+            // Tabs 0 (the catalogue), 1 green, 2 red: back and forth, wrapping.
+            {u"ctrl+Prior"_s, 1, colours[0]}, {u"ctrl+shift+Tab"_s, 1, none, last, scrolled},
+            {u"ctrl+shift+Tab"_s, 1, colours[1]}, {u"ctrl+Next"_s, 1, none, last, scrolled},
+            {u"ctrl+Tab"_s, 1, colours[0]}, {u"ctrl+w"_s, 1, none, last, scrolled}, {u"ctrl+Tab"_s, 1, colours[1]}};
+        QCOMPARE(boxes1[5].Target, u"list7"_s);
+        for (const Step &step : steps) {
+            keys(step.keys, step.times);
+            if (step.shown.isValid())
+                QVERIFY2(shows(step.shown), qPrintable(step.keys));
+            else if (!step.link.Target.isEmpty())
+                QVERIFY2(outlined(step.link, step.scroll), qPrintable(step.keys));
+            if (step.scroll)
+                keep(u"kb-01-"_s + step.keys);
+        }
+        // F3: the search window, with the program's icon, and a hit.
+        keys(u"F3"_s);
+        const QString search = window(u"Поиск"_s);
+        QVERIFY(E2e::hasIcon(search));
+        program.type(cartoons[2].Title);
+        keys(u"Return"_s);
+        QVERIFY(E2e::waitFor([&] { // the hit listed: dark letters in the list's first line
+            const QImage d = program.grabScreen().copy(Program::geometryOf(search));
+            int dark = 0;
+            for (int x = 8; x < 300; ++x)
+                dark += QColor(d.pixel(x, 80)).lightness() < 80;
+            return dark > 5;
+        }));
+        keys(u"Down Return"_s);
+        QVERIFY(shows(colours[2]));
+        // Back in the main window: Alt+М opens the menu on Search; three down
+        // is the about window, with the icon; Tab, the site link, Enter follows
+        // it; Tab, OK, Enter closes the window.
+        QVERIFY(E2e::waitFor([&] { return E2e::run(u"xdotool"_s, {u"getwindowfocus"_s}) == program.window(); }));
+        keys(u"alt+Cyrillic_EM"_s);
+        E2e::settle(400);
+        keys(u"Down Down Down Return"_s);
+        const QString about = window(u"О программе"_s);
+        QVERIFY(E2e::hasIcon(about));
+        E2e::settle(500);
+        keys(u"Tab Return"_s);
+        QVERIFY(E2e::waitFor([&] { return program.opened().size() == 1; }));
+        program.keep(program.grabScreen().copy(Program::geometryOf(about)), u"scenario-kb-03-about"_s);
+        keys(u"Tab Return"_s);
+        QVERIFY(E2e::waitFor([&] { return Program::windowNamed(u"О программе"_s).isEmpty(); }));
+        keys(u"F10"_s); // and Exit
+        E2e::settle(400);
+        keys(u"Up Return"_s);
+        QVERIFY(program.waitForExit(15000));
+        m_program = nullptr;
+        wm.terminate();
+        wm.waitForFinished(10000);
+    }
+
     // With a window manager: the keys act on the page from the start, and a
     // window resized while minimised is laid out for its size when restored.
     void underAWindowManager()

@@ -9,7 +9,12 @@
 #include "FakeBrowser.h"
 #include "TestSupport.h"
 
+#include "search/frmFound.h"
+
+#include <QApplication>
 #include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
 #include <QtTest>
 
 namespace {
@@ -38,6 +43,13 @@ const QColor LightRed(255, 147, 147);
 usrPanel *tab(int i)
 {
     return frmForma::instance().usrPanel1.value(i);
+}
+
+// Relative luminance, by the sRGB formula of the web's contrast guidelines.
+double luminance(const QColor &c)
+{
+    auto channel = [](double v) { return v <= 0.03928 ? v / 12.92 : std::pow((v + 0.055) / 1.055, 2.4); };
+    return 0.2126 * channel(c.redF()) + 0.7152 * channel(c.greenF()) + 0.0722 * channel(c.blueF());
 }
 
 } // namespace
@@ -107,6 +119,46 @@ private slots:
         }
         QVERIFY(grey > box.width() * box.height() / 2);
         QVERIFY(ink > 20);
+    }
+
+    // Under a dark desktop palette the text on the program's fixed greys
+    // keeps a contrast of 4.5 : 1: its darkest pixel against the grey.
+    void readableUnderDarkPalette_data()
+    {
+        QTest::addColumn<int>("control");
+        QTest::addColumn<QColor>("back");
+        QTest::newRow("active tab") << 0 << QColor(224, 224, 224);
+        QTest::newRow("inactive tab") << 0 << QColor(192, 192, 192);
+        QTest::newRow("search label") << 2 << QColor(192, 192, 192);
+        QTest::newRow("search button") << 3 << QColor(192, 192, 192);
+    }
+    void readableUnderDarkPalette()
+    {
+        QFETCH(int, control);
+        QFETCH(QColor, back);
+        const QPalette before = QApplication::palette();
+        QPalette dark(QColor(53, 53, 53));
+        dark.setColor(QPalette::WindowText, Qt::white);
+        dark.setColor(QPalette::ButtonText, Qt::white);
+        QApplication::setPalette(dark);
+        QCoreApplication::processEvents(); // the main window takes it
+        QImage text;
+        if (control == 0) {
+            usrPanel fresh(frmForma::instance().client);
+            fresh.NewFon(back);
+            text = fresh.grab(fresh.Label1->geometry()).toImage();
+        } else {
+            frmFound *found = frmFound::Show();
+            found->Text1->setText(QStringLiteral("кот"));
+            QWidget *w = control == 2 ? static_cast<QWidget *>(found->Label2) : found->kFound;
+            text = found->grab(w->geometry().adjusted(4, 4, -4, -4)).toImage();
+            frmFound::destroyInstance();
+        }
+        QApplication::setPalette(before);
+        double darkest = 1;
+        for (int i = 0; i < text.width() * text.height(); ++i)
+            darkest = std::min(darkest, luminance(text.pixelColor(i % text.width(), i / text.width())));
+        QVERIFY((luminance(back) + 0.05) / (darkest + 0.05) >= 4.5);
     }
 
     // A long caption disappears under the close square and shows again to
