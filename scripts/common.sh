@@ -14,12 +14,14 @@ MIRELKA_PACKAGES=(
 
 # What the tests add: a headless X server and a window manager, real input
 # and screenshots, the X libraries the screen checks link, the package
-# checks, clang for the fuzz targets, and strace for the benchmark of the
-# window's thread after the first page.
+# checks, clang for the fuzz targets, strace for the benchmark of the
+# window's thread after the first page, and the accessibility bus with its
+# Python client for reading the program as a screen reader does.
 MIRELKA_TEST_PACKAGES=(
     xvfb xauth xdotool imagemagick x11-utils openbox wmctrl libx11-dev libxfixes-dev
     lintian desktop-file-utils appstream librsvg2-bin
     clang libclang-rt-14-dev strace
+    dbus-daemon at-spi2-core python3 python3-pyatspi
 )
 
 # Installs the packages above that are missing, and those given.
