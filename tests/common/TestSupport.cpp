@@ -44,6 +44,18 @@ void resetState(const QString &dataPath)
     PrepareSharedState(dataPath);
 }
 
+void DesktopFixture::initTestCase()
+{
+    QVERIFY(root.isValid());
+    QVERIFY(QDir().mkpath(root.path() + QStringLiteral("/Data")));
+}
+
+void DesktopFixture::init()
+{
+    resetState(root.path() + QStringLiteral("/Data/"));
+    opener.opened.clear();
+}
+
 void setClientSize(QSize size)
 {
     auto &f = frmForma::instance();

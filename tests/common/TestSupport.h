@@ -5,6 +5,7 @@
 // doubles, the links of the page shown, and the user's clicks on tabs.
 
 #include "FakeBrowser.h"
+#include "FileOpener.h"
 
 #include "app/Declare.h"
 #include "app/MainM.h"
@@ -30,6 +31,17 @@ QList<MultEntry> makeEntries(int section, int count);
 
 // The shared state as start-up leaves it before the window exists.
 void resetState(const QString &dataPath);
+
+// For tests of one window without the catalogue: a data folder of the test
+// program's own, made once, and the desktop's stand-in. Before each test the
+// shared state is reset to that folder and nothing has been opened yet.
+struct DesktopFixture
+{
+    QTemporaryDir root;
+    FileOpener opener;
+    void initTestCase();
+    void init();
+};
 
 // Gives the main window's client area the size asked for.
 void setClientSize(QSize size);

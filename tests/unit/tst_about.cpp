@@ -7,7 +7,6 @@
 #include <QLabel>
 #include <QPushButton>
 #include <QTimer>
-#include "FileOpener.h"
 
 #include <QtTest>
 
@@ -17,8 +16,7 @@ class TestAbout : public QObject
     Q_OBJECT
 
 private:
-    QTemporaryDir m_root;
-    FileOpener m_opener;
+    TestSupport::DesktopFixture m_desk;
 
     static frmOprog &about() { return frmOprog::instance(); }
 
@@ -55,17 +53,9 @@ private:
     }
 
 private slots:
-    void initTestCase()
-    {
-        QVERIFY(m_root.isValid());
-        QVERIFY(QDir().mkpath(m_root.path() + QStringLiteral("/Data")));
-    }
+    void initTestCase() { m_desk.initTestCase(); }
 
-    void init()
-    {
-        TestSupport::resetState(m_root.path() + QStringLiteral("/Data/"));
-        m_opener.opened.clear();
-    }
+    void init() { m_desk.init(); }
 
     void cleanup() { frmOprog::destroyInstance(); }
 
@@ -196,8 +186,8 @@ private slots:
         });
         MenuAbout_Click();
         QCOMPARE(checked, QStringList{QStringLiteral("still open and modal")});
-        QCOMPARE(m_opener.opened.size(), 3);
-        QFile page(m_opener.opened.last());
+        QCOMPARE(m_desk.opener.opened.size(), 3);
+        QFile page(m_desk.opener.opened.last());
         QVERIFY(page.open(QIODevice::ReadOnly));
         QVERIFY(page.readAll().contains("url=http://mirelka.example/site/'"));
     }

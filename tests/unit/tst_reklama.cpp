@@ -11,7 +11,6 @@
 #include <QRegularExpression>
 #include <QSet>
 #include <QTimer>
-#include "FileOpener.h"
 
 #include <QtTest>
 
@@ -21,8 +20,7 @@ class TestReklama : public QObject
     Q_OBJECT
 
 private:
-    QTemporaryDir m_root;
-    FileOpener m_opener;
+    TestSupport::DesktopFixture m_desk;
     usrReklamaX *m_strip = nullptr;
 
     // Lets every zero timer started so far run: ours, started last, fires last.
@@ -36,20 +34,15 @@ private:
     FakeBrowser *browser() const { return static_cast<FakeBrowser *>(m_strip->WebBrowser1); }
 
     // The address handed to the default browser, read back from the page it opened.
-    QString handedOff(int i) const { return m_opener.handedOff(i); }
+    QString handedOff(int i) const { return m_desk.opener.handedOff(i); }
 
 private slots:
-    void initTestCase()
-    {
-        QVERIFY(m_root.isValid());
-        QVERIFY(QDir().mkpath(m_root.path() + QStringLiteral("/Data")));
-    }
+    void initTestCase() { m_desk.initTestCase(); }
 
     void init()
     {
-        TestSupport::resetState(m_root.path() + QStringLiteral("/Data/"));
+        m_desk.init();
         FakeBrowser::install();
-        m_opener.opened.clear();
         m_strip = new usrReklamaX(nullptr, QStringLiteral("http://maker.test"));
     }
 
@@ -127,7 +120,7 @@ private slots:
         m_strip->kObnovit->click();
         QCOMPARE(browser()->navigations.size(), 3);
         QCOMPARE(browser()->loaded.last(), page);
-        QVERIFY(m_opener.opened.isEmpty());
+        QVERIFY(m_desk.opener.opened.isEmpty());
     }
 
     void onlyTheExpectedTitleHidesThePlaceholder_data()
@@ -222,10 +215,10 @@ private slots:
         QCOMPARE(browser()->fireNavigation(target, kind, mainFrame), proceeds);
         if (proceeds || status.isEmpty()) {
             settle();
-            QVERIFY(m_opener.opened.isEmpty());
+            QVERIFY(m_desk.opener.opened.isEmpty());
         } else {
             // The link pointed at is handed off, not the address about to load.
-            QTRY_COMPARE(m_opener.opened.size(), 1);
+            QTRY_COMPARE(m_desk.opener.opened.size(), 1);
             QCOMPARE(handedOff(0), status);
         }
     }
@@ -253,11 +246,11 @@ private slots:
         QVERIFY(!browser()->fireNewWindow(status.isEmpty() ? QStringLiteral("http://popup.test/") : status,
                                           userInitiated));
         if (handsOff) {
-            QTRY_COMPARE(m_opener.opened.size(), 1);
+            QTRY_COMPARE(m_desk.opener.opened.size(), 1);
             QCOMPARE(handedOff(0), status);
         } else {
             settle();
-            QVERIFY(m_opener.opened.isEmpty());
+            QVERIFY(m_desk.opener.opened.isEmpty());
         }
     }
 
