@@ -18,6 +18,7 @@ constexpr int HiddenAskIntervalMs = 3000;
 // process counts as hung. Generous: a busy machine, a long script of the
 // page's own or a slow network must not end a page that is merely slow.
 constexpr qint64 HangMs = 10000;
+constexpr qint64 TimerSlackMs = 100;
 
 quint64 g_showCount = 0;
 
@@ -49,7 +50,10 @@ RendererWatchdog::RendererWatchdog(QWebEnginePage *page, QObject *parent)
     // page as it is now. A frozen process starts and finishes no document.
     connect(page, &QWebEnginePage::loadStarted, this, &RendererWatchdog::forgetQuestion);
     connect(page, &QWebEnginePage::urlChanged, this, &RendererWatchdog::forgetQuestion);
-    connect(page, &QWebEnginePage::renderProcessPidChanged, this, &RendererWatchdog::forgetQuestion);
+    connect(page, &QWebEnginePage::renderProcessPidChanged, this, [this] {
+        forgetQuestion();
+        m_heard = -1;
+    });
     // A page that finished loading was heard from: its process was working
     // then, even if it hangs before the page is first asked.
     connect(page, &QWebEnginePage::loadFinished, this, [this] { m_heard = now(); });
@@ -116,9 +120,11 @@ void RendererWatchdog::tick()
     // page is asked no more often than its own watchdog asks, or one shown
     // on the same process.
     const qint64 round = now();
-    const qint64 interval = m_timer->interval();
+    // (Less a little: timers of the same interval do not fire exactly apart.)
+    const qint64 interval = m_timer->interval() - TimerSlackMs;
     for (RendererWatchdog *other : std::as_const(onProcess)) {
-        if (!other->m_asked.isValid() && (other->m_lastAskedRound < 0 || round - other->m_lastAskedRound >= interval - 100))
+        const bool due = other->m_lastAskedRound < 0 || round - other->m_lastAskedRound >= interval;
+        if (!other->m_asked.isValid() && due)
             other->ask(round);
     }
     if (!m_shown || !m_asked.isValid() || m_asked.elapsed() < HangMs)
@@ -141,10 +147,8 @@ void RendererWatchdog::tick()
     if (!blamed || ::kill(pid_t(pid), SIGKILL) != 0)
         return;
     blamed->m_blamed = true;
-    // The process is gone; none of its pages will answer, and what was heard
-    // from them there counts no more.
-    for (RendererWatchdog *other : std::as_const(onProcess)) {
+    // The process is gone: none of its pages will answer, and it is not
+    // ended twice before the engine reports it ended.
+    for (RendererWatchdog *other : std::as_const(onProcess))
         other->forgetQuestion();
-        other->m_heard = -1;
-    }
 }

@@ -42,7 +42,8 @@ private:
     // Tells an answer to the question asked now from one to a question
     // already forgotten.
     quint64 m_question = 0;
-    // The round the page last answered in, or, before it has answered, the
+    // When the page was last heard from on its process: the round it last
+    // answered in or when it last finished loading, or before either the
     // round it was first asked in; -1 before that.
     qint64 m_heard = -1;
     qint64 m_lastAskedRound = -1;
