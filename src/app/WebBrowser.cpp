@@ -41,7 +41,7 @@ public:
         // Made after the module failed to load: no page will ever come. Said
         // once the maker has had a turn to listen.
         if (engineMissing())
-            QTimer::singleShot(0, this, [this] { emit pageLost(false); });
+            QTimer::singleShot(0, this, [this] { emit pageLost(PageLoss::NoEngine); });
     }
 
     BrowserPurpose purpose() const { return m_purpose; }
@@ -184,7 +184,7 @@ bool loadBrowserEngine()
                          qPrintable(error));
             for (const QPointer<LateBrowser> &browser : std::as_const(LateBrowser::waiting())) {
                 if (browser)
-                    emit browser->pageLost(false);
+                    emit browser->pageLost(WebBrowser::PageLoss::NoEngine);
             }
         }
     }

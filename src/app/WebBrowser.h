@@ -25,6 +25,13 @@ public:
         Other        // the page itself: redirects, scripts, reloads, forms
     };
 
+    // Why a browser was left without its page.
+    enum class PageLoss {
+        EndedAgain,   // its process ended again right after the page was loaded again
+        NotAnswering, // its page stopped answering and its process was ended
+        NoEngine      // there is no web engine at all
+    };
+
     struct NavigateRequest
     {
         QUrl url;
@@ -78,9 +85,8 @@ signals:
     // the page is refused and stays in its place.
     void fullScreenRequested(bool on, bool *accept);
     // The browser is left without its page and will not bring it back by
-    // itself: its process ended again right after the page was loaded again
-    // (canRetry: reloadPage() may help), or there is no web engine at all.
-    void pageLost(bool canRetry);
+    // itself. Unless there is no engine, reloadPage() may help.
+    void pageLost(WebBrowser::PageLoss why);
 };
 
 // The last navigation asked of a browser that cannot carry it out yet (its

@@ -2,6 +2,7 @@
 
 #include "engine/BrowserProfile.h"
 #include "engine/EnginePage.h"
+#include "engine/RendererWatchdog.h"
 
 #include <QApplication>
 #include <QDir>
@@ -131,6 +132,8 @@ QWebEngineView *EngineBrowser::view() const
 void EngineBrowser::showEvent(QShowEvent *event)
 {
     WebBrowser::showEvent(event);
+    if (m_watchdog)
+        m_watchdog->setShown(true);
     if (m_view || m_engineScheduled)
         return;
     // Starting the engine takes a noticeable moment (about 0.1 s warm, more
@@ -154,6 +157,8 @@ void EngineBrowser::resizeEvent(QResizeEvent *event)
 void EngineBrowser::hideEvent(QHideEvent *event)
 {
     WebBrowser::hideEvent(event);
+    if (m_watchdog)
+        m_watchdog->setShown(false);
     // A page that is no longer shown (its tab left or closed) does not keep
     // the screen.
     pageCommand(PageCommand::LeaveFullScreen);
@@ -214,6 +219,8 @@ void EngineBrowser::createEngine()
                 showLoading(true, percent);
         });
         connect(m_page, &QWebEnginePage::loadFinished, this, [this] { showLoading(false, 0); });
+        m_watchdog = new RendererWatchdog(m_page, this);
+        m_watchdog->setShown(isVisible());
     }
 
     connect(m_page, &QWebEnginePage::linkHovered, this,
@@ -277,6 +284,7 @@ void EngineBrowser::releaseEngine()
     // The page ending takes its renderer along; that is no crash to recover.
     if (m_page)
         m_page->disconnect(this);
+    delete m_watchdog;
     // The page first, then the view, which is the page's parent.
     delete m_page;
     delete m_view;
@@ -392,8 +400,13 @@ void EngineBrowser::onRendererEnded()
     emit rendererEnded(&reload);
     if (!reload || !m_page)
         return;
+    // The page that hung its process would hang it again.
+    if (m_watchdog && m_watchdog->takeBlame()) {
+        emit pageLost(PageLoss::NotAnswering);
+        return;
+    }
     if (m_lastRecovery.isValid() && m_lastRecovery.elapsed() < RecoveryIntervalMs) {
-        emit pageLost(true);
+        emit pageLost(PageLoss::EndedAgain);
         return;
     }
     m_lastRecovery.start();

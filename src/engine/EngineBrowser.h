@@ -6,6 +6,7 @@
 #include <QPointer>
 
 class EnginePage;
+class RendererWatchdog;
 class QWebEngineView;
 
 // The browser backed by Qt WebEngine: a web view filling this widget, with a
@@ -59,6 +60,8 @@ private:
     bool m_engineScheduled = false;
     QPointer<QWebEngineView> m_view;
     QPointer<EnginePage> m_page;
+    // Ends the tabs' shared process when a page hangs it; not for the strip.
+    QPointer<RendererWatchdog> m_watchdog;
     // The last navigate() before the view exists, carried out when it does.
     PendingNavigation m_pending;
     // The "about:" address of the inline page being loaded, reported in

@@ -61,7 +61,7 @@ int NewPanelM(const QString &title, const QString &url, int *madeIndex)
         *accept = frmForma::instance().pageFullScreen(web, on);
     });
     // A tab left without its page says so in its own area.
-    QObject::connect(web, &WebBrowser::pageLost, web, [web](bool canRetry) { TabNotice::showOver(web, canRetry); });
+    QObject::connect(web, &WebBrowser::pageLost, web, [web](WebBrowser::PageLoss why) { TabNotice::showOver(web, why); });
     // Loading goes on in the background; nothing waits for the page.
     web->navigate(url);
 

@@ -7,16 +7,16 @@
 #include <QPushButton>
 #include <QVBoxLayout>
 
-void TabNotice::showOver(WebBrowser *web, bool canRetry)
+void TabNotice::showOver(WebBrowser *web, WebBrowser::PageLoss why)
 {
     if (web->findChild<TabNotice *>(QString(), Qt::FindDirectChildrenOnly))
         return;
-    auto *notice = new TabNotice(web, canRetry);
+    auto *notice = new TabNotice(web, why);
     notice->show();
     notice->raise();
 }
 
-TabNotice::TabNotice(WebBrowser *web, bool canRetry) : QWidget(web)
+TabNotice::TabNotice(WebBrowser *web, WebBrowser::PageLoss why) : QWidget(web)
 {
     setAutoFillBackground(true);
     QPalette colours = palette();
@@ -25,14 +25,24 @@ TabNotice::TabNotice(WebBrowser *web, bool canRetry) : QWidget(web)
 
     auto *layout = new QVBoxLayout(this);
     layout->addStretch();
-    auto *text = new QLabel(canRetry ? QStringLiteral("Страница не показана: она снова и снова прерывала свою работу.")
-                                     : QStringLiteral("Веб-страницы не показываются: не удалось загрузить модуль "
-                                                      "веб-браузера. Переустановите программу."),
-                            this);
+    QString said;
+    switch (why) {
+    case WebBrowser::PageLoss::EndedAgain:
+        said = QStringLiteral("Страница не показана: она снова и снова прерывала свою работу.");
+        break;
+    case WebBrowser::PageLoss::NotAnswering:
+        said = QStringLiteral("Страница не отвечает: она остановлена, чтобы не мешать другим вкладкам.");
+        break;
+    case WebBrowser::PageLoss::NoEngine:
+        said = QStringLiteral("Веб-страницы не показываются: не удалось загрузить модуль веб-браузера. "
+                              "Переустановите программу.");
+        break;
+    }
+    auto *text = new QLabel(said, this);
     text->setAlignment(Qt::AlignCenter);
     text->setWordWrap(true);
     layout->addWidget(text);
-    if (canRetry) {
+    if (why != WebBrowser::PageLoss::NoEngine) {
         auto *again = new QPushButton(QStringLiteral("Загрузить снова"), this);
         layout->addWidget(again, 0, Qt::AlignHCenter);
         connect(again, &QPushButton::clicked, this, [this, web] {

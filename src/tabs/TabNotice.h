@@ -1,8 +1,8 @@
 #pragma once
 
-#include <QWidget>
+#include "app/WebBrowser.h"
 
-class WebBrowser;
+#include <QWidget>
 
 // A short notice in a tab's page area, in place of a page the tab is left
 // without, with a button to load the page again where that can help. It
@@ -13,11 +13,11 @@ class TabNotice : public QWidget
 
 public:
     // Shows the notice over `web` (one at most per browser).
-    static void showOver(WebBrowser *web, bool canRetry);
+    static void showOver(WebBrowser *web, WebBrowser::PageLoss why);
 
 protected:
     bool eventFilter(QObject *watched, QEvent *event) override;
 
 private:
-    TabNotice(WebBrowser *web, bool canRetry);
+    TabNotice(WebBrowser *web, WebBrowser::PageLoss why);
 };

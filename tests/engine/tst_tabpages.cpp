@@ -230,6 +230,31 @@ private slots:
         QCOMPARE(m_server.countOf(adPath), 2);
     }
 
+    // A page that runs a script without end hangs the process its site's
+    // tabs share: that process is ended, the tab that hung it says so and is
+    // not loaded again, and the other tab's page comes.
+    void aHungPageTakesOnlyItsOwnTab()
+    {
+        m_server.setPage(EntryPage, "<html><head><title>Spins</title></head><body><script>onload = function () {"
+                                    " setTimeout(function () { for (;;) {} }, 0); };</script></body></html>");
+        m_server.setPage(QStringLiteral("/mults/?id=1-3"), "<html><head><title>Cartoon 1-3</title></head></html>");
+        EngineProgram::start(dataPath(), m_server.base());
+        WebBrowser *spinning = openEntryTab(QStringLiteral("Spins"));
+        QTRY_VERIFY_WITH_TIMEOUT(!viewOf(spinning)->page()->isLoading(), EngineTimeout);
+        const qint64 pid = viewOf(spinning)->page()->renderProcessPid();
+        QVERIFY(pid > 0);
+        const auto &boxes = decl().LinkBoxes;
+        VyborLinksM(int(std::find_if(boxes.begin(), boxes.end(), [](const auto &box) { return box.Target == "mult3"; })
+                        - boxes.begin()));
+        WebBrowser *other = frmForma::instance().WebRazdel.value(decl().PanelCount);
+        QVERIFY(other != spinning);
+        QTRY_COMPARE_WITH_TIMEOUT(titleOf(other), QStringLiteral("Cartoon 1-3"), EngineTimeout);
+        QTRY_VERIFY_WITH_TIMEOUT(spinning->findChild<TabNotice *>(), EngineTimeout);
+        QVERIFY(!other->findChild<TabNotice *>());
+        QCOMPARE(m_server.countOf(EntryPage), 1);
+        QTRY_VERIFY_WITH_TIMEOUT(::kill(pid_t(pid), 0) != 0, EngineTimeout);
+    }
+
     // The engine's own page for a site it cannot reach is in Russian.
     void theEnginesOwnPagesAreRussian()
     {
